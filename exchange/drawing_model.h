@@ -1,0 +1,347 @@
+// The drawing the host handed over in the exchange file, held in memory as
+// module-level state of the exchange module: header values, layer tables, the
+// ten text types, designated points, the attribute state (the reader's parse
+// state while loading, the writer's memory of what it wrote afterwards), one
+// table per entity kind, the order the entities arrived in, and the output
+// line list.
+//
+// Numbers are stored as the file gives them, strings as the file's bytes.
+// One model per process; everything runs on one thread.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace JwwGaibu {
+
+// Texts and font names inside entity records keep at most this many bytes.
+inline constexpr std::size_t kShortStringMax = 255;
+
+// "<ＭＳ ゴシック>": the host's default font, angle brackets included.
+inline constexpr std::string_view kDefaultFontName =
+    "<\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e>";
+
+// Cuts a byte string to what a record's short string can hold.
+std::string ShortString(std::string_view text);
+
+// A table that grows one block of 1000 records at a time. Growing never moves
+// a record, so indices and references stay valid and a large file costs one
+// allocation per thousand records rather than a copy of the whole table.
+template <typename T>
+class BlockTable {
+ public:
+  static constexpr std::size_t kBlock = 1000;
+
+  std::int32_t Count() const noexcept { return count_; }
+  std::size_t Capacity() const noexcept { return blocks_.size() * kBlock; }
+
+  // Makes sure the next Append allocates nothing. On memory exhaustion
+  // throws std::bad_alloc and leaves the table as it was.
+  void MakeRoom() {
+    const auto n = static_cast<std::size_t>(count_);
+    if (n == Capacity()) {
+      blocks_.reserve(blocks_.size() + 1);
+      blocks_.push_back(std::make_unique<T[]>(kBlock));
+    }
+  }
+
+  // Appends a value-initialised record and returns it; may throw as MakeRoom.
+  T& Append() {
+    MakeRoom();
+    return (*this)[static_cast<std::size_t>(count_++)];
+  }
+
+  T& operator[](std::size_t i) noexcept { return blocks_[i / kBlock][i % kBlock]; }
+  const T& operator[](std::size_t i) const noexcept { return blocks_[i / kBlock][i % kBlock]; }
+
+  // Releases the storage; the count is left as it was, as the model's
+  // teardown asks. Nothing may index the table again before Clear().
+  void Release() noexcept {
+    blocks_.clear();
+    blocks_.shrink_to_fit();
+  }
+  void Clear() noexcept {
+    Release();
+    count_ = 0;
+  }
+
+ private:
+  std::int32_t count_ = 0;
+  std::vector<std::unique_ptr<T[]>> blocks_;
+};
+
+// Common header of every entity record, stamped from CurAttr when stored.
+struct TJwwEntHead {
+  std::int32_t PointRef = 0;
+  std::int32_t LayerGroup = 0;
+  std::int32_t Layer = 0;
+  std::int32_t Color = 0;
+  std::int32_t LineType = 0;
+  std::int32_t LineWidth = 0;
+  std::int32_t ZFlags = 0;  // "z1".."z5" as bits 1, 2, 4, 8, 16
+};
+
+struct TJwwPoint {
+  double X = 0.0;
+  double Y = 0.0;
+};
+
+struct TJwwEntLine : TJwwEntHead {  // kind 1
+  std::int32_t PolylineNo = 0;
+  double X1 = 0.0, Y1 = 0.0, X2 = 0.0, Y2 = 0.0;
+};
+
+struct TJwwEntCircle : TJwwEntHead {  // kind 2
+  std::array<double, 3> Values{};
+};
+
+struct TJwwEntArc : TJwwEntHead {  // kind 3
+  std::array<double, 7> Values{};
+};
+
+struct TJwwEntText : TJwwEntHead {  // kind 4; Color holds the text colour
+  std::int32_t TextKind = 0;  // "ch" 0, "cv" 1, ... "c2" 9
+  std::int32_t CharStyle = 0;
+  std::int32_t TextType = 0;  // 1..10 a text type, otherwise free size
+  double CharWidth = 0.0, CharHeight = 0.0, CharSpacing = 0.0;
+  double X1 = 0.0, Y1 = 0.0;
+  double DirX = 0.0, DirY = 0.0;  // direction vector, as the file gives it
+  std::string FontName;           // at most kShortStringMax bytes
+  std::string Text;               // at most kShortStringMax bytes
+};
+
+struct TJwwEntPoint : TJwwEntHead {  // kind 5; Color holds the point colour
+  double X = 0.0, Y = 0.0;
+};
+
+struct TJwwEntPointEx : TJwwEntHead {  // kind 6; Color holds the point colour
+  double X = 0.0, Y = 0.0;
+  std::array<double, 2> Values{};
+  std::int32_t Int = 0;
+};
+
+struct TJwwEntMsgText : TJwwEntHead {  // kind 7
+  TJwwEntLine Line;  // the held line as it was when the "cs" line came
+  TJwwEntText Text;  // TextKind 2
+};
+
+struct TJwwEntBlk : TJwwEntHead {  // kind 8
+  double X = 0.0, Y = 0.0;
+  std::string Name;  // any length
+};
+
+template <std::size_t Corners>
+struct TJwwEntSl : TJwwEntHead {
+  std::int32_t ExtColor = 0;
+  std::array<TJwwPoint, Corners> Points{};
+};
+using TJwwEntSl2P = TJwwEntSl<2>;  // kind 9
+using TJwwEntSl3P = TJwwEntSl<3>;  // kind 10
+using TJwwEntSl4P = TJwwEntSl<4>;  // kind 11
+
+struct TJwwEntScSe : TJwwEntHead {
+  std::int32_t ExtColor = 0;
+  std::array<double, 7> Values{};
+  std::int32_t Int = 0;
+};
+using TJwwEntSc = TJwwEntScSe;  // kind 12
+using TJwwEntSe = TJwwEntScSe;  // kind 13
+
+struct TJwwEntSoSg : TJwwEntHead {
+  std::int32_t ExtColor = 0;
+  std::array<double, 8> Values{};
+};
+using TJwwEntSo = TJwwEntSoSg;  // kind 14
+using TJwwEntSg = TJwwEntSoSg;  // kind 15
+
+// Entity kinds as the order list records them.
+enum TJwwKind : std::int32_t {
+  kKindLine = 1,
+  kKindCircle = 2,
+  kKindArc = 3,
+  kKindText = 4,
+  kKindPoint = 5,
+  kKindPointEx = 6,
+  kKindMsgText = 7,
+  kKindBlk = 8,
+  kKindSl2P = 9,
+  kKindSl3P = 10,
+  kKindSl4P = 11,
+  kKindSc = 12,
+  kKindSe = 13,
+  kKindSo = 14,
+  kKindSg = 15,
+};
+
+struct TJwwOrder {
+  std::int32_t Kind = 0;
+  std::int32_t Index = 0;
+};
+
+struct TJwwTextType {
+  double Width = 3.0;
+  double Height = 3.0;
+  double Spacing = 0.0;
+  std::int32_t Color = 2;
+};
+
+struct TJwwPointSlot {
+  bool Set = false;
+  double X = 0.0, Y = 0.0;
+  std::int32_t Mark = 0;  // 0 plain, 1 "-", 2 "ln", 3 "ci", 4 "ch"
+};
+
+// The running attributes: the reader's state while loading, afterwards the
+// writer's record of the values it wrote last.
+struct TJwwAttr {
+  std::int32_t PointRef = 0;
+  std::int32_t LayerGroup = 0;
+  std::int32_t Layer = 0;
+  std::int32_t LineColor = 1;
+  std::int32_t LineType = 1;
+  std::int32_t LineWidth = 0;
+  std::int32_t TextType = 1;
+  double FreeWidth = 2.0;
+  double FreeHeight = 2.0;
+  double FreeSpacing = 0.0;
+  std::int32_t FreeColor = 1;
+  std::int32_t CharStyle = 0;
+  std::string FontName{kDefaultFontName};
+  std::int32_t ZFlags = 0;
+  std::int32_t PolylineCount = 0;
+  bool InPolyline = false;
+  bool MsgMode = false;
+  std::int32_t PointColor = 1;
+  std::int32_t ExtColor = 0;
+};
+
+// The first value the file gave for each attribute, or its default.
+struct TJwwFirstAttr {
+  std::int32_t LayerGroup = 0;
+  std::int32_t Layer = 0;
+  std::int32_t LineColor = 1;
+  std::int32_t LineType = 1;
+  std::int32_t LineWidth = 0;
+  std::int32_t TextType = 1;
+  double FreeWidth = 2.0;
+  double FreeHeight = 2.0;
+  double FreeSpacing = 0.0;
+  std::int32_t FreeColor = 1;
+  std::string FontName;  // first non-empty font name
+};
+
+// Indices into AttrFresh.
+enum TJwwFresh : std::size_t {
+  kFreshLayerGroup,
+  kFreshLayer,
+  kFreshLineColor,
+  kFreshLineType,
+  kFreshLineWidth,
+  kFreshTextType,
+  kFreshCharStyle,
+  kFreshFontName,
+  kFreshPointColor,
+  kFreshCount
+};
+
+inline constexpr int kGroupCount = 16;
+inline constexpr int kLayerSlotCount = 256;  // group * 16 + layer
+inline constexpr int kPointSlotTotal = 100;  // slots 1..99 are used
+
+struct TJwwModel {
+  // Header values.
+  std::string DrawingFile;
+  double HkValue = 0.0;
+  std::array<double, kGroupCount> GroupScales{};
+  double SheetWidth = 1189.0;
+  double SheetHeight = 841.0;
+  std::array<TJwwTextType, 10> TextTypes{};
+  bool BzSeen = false;
+  std::array<double, 4> HnValues{};
+
+  // Layers; allocated by ResetModel, released by ReleaseModel.
+  std::vector<std::string> GroupNames;
+  std::vector<std::int32_t> GroupValues;
+  std::vector<std::string> LayerNames;
+  std::vector<std::int32_t> LayerValues;
+
+  std::vector<TJwwPointSlot> PointSlots;
+  std::int32_t PointSlotCount = 0;
+
+  TJwwAttr CurAttr;
+  TJwwFirstAttr FirstAttr;
+  std::array<bool, kFreshCount> AttrFresh{};
+  bool LineWidthSeen = false;
+  TJwwEntLine HeldLine;
+
+  BlockTable<TJwwOrder> EntityOrder;
+  BlockTable<TJwwEntLine> Lines;
+  BlockTable<TJwwEntCircle> Circles;
+  BlockTable<TJwwEntArc> Arcs;
+  BlockTable<TJwwEntText> Texts;
+  BlockTable<TJwwEntPoint> Points;
+  BlockTable<TJwwEntPointEx> PointExs;
+  BlockTable<TJwwEntMsgText> MsgTexts;
+  BlockTable<TJwwEntBlk> Blocks;
+  BlockTable<TJwwEntSl2P> Sl2Ps;
+  BlockTable<TJwwEntSl3P> Sl3Ps;
+  BlockTable<TJwwEntSl4P> Sl4Ps;
+  BlockTable<TJwwEntSc> Scs;
+  BlockTable<TJwwEntSe> Ses;
+  BlockTable<TJwwEntSo> Sos;
+  BlockTable<TJwwEntSg> Sgs;
+
+  // Command lines for the new exchange file, each at most 255 bytes.
+  BlockTable<std::string> OutputLines;
+};
+
+// The one drawing of the process.
+extern TJwwModel Model;
+
+// Every value to its default, every table, the order list and the output
+// list empty; layer tables and point slots allocated and cleared; the first
+// six AttrFresh flags set.
+void ResetModel();
+
+// Frees the layer tables, point slots, order list, output list and entity
+// tables. Counts stay; nothing may read the tables until ResetModel.
+void ReleaseModel();
+
+void AppendOrder(std::int32_t kind, std::int32_t index);
+
+// Copies PointRef, LayerGroup, Layer, LineColor (as Color), LineType,
+// LineWidth and ZFlags from CurAttr.
+void StampHeader(TJwwEntHead& record);
+
+// Stores a new record of a kind: order entry, growth, header stamp. The
+// caller fills the kind's own fields and then calls FinishEntity.
+// Throws std::bad_alloc before changing anything when memory runs out, so the
+// model never holds a record without its order entry or the reverse.
+template <typename T>
+T& StoreEntity(BlockTable<T>& table, std::int32_t kind) {
+  table.MakeRoom();
+  Model.EntityOrder.MakeRoom();
+  AppendOrder(kind, table.Count());
+  T& record = table.Append();
+  StampHeader(record);
+  return record;
+}
+
+// After a record (or the held line) is filled: PointRef and ZFlags back to 0;
+// unless the line was a plain or held line, both modes end as well.
+void FinishEntity(bool endsModes);
+
+// Turns the attribute state into the writer's: all nine AttrFresh flags set,
+// the written attributes of CurAttr back to their defaults.
+void PrepareOutputState();
+
+// Output numbering of colours and line types for callers that ask for it.
+std::int32_t MapColorNumber(std::int32_t n);
+std::int32_t MapLineTypeNumber(std::int32_t n);
+
+}  // namespace JwwGaibu

@@ -1,0 +1,194 @@
+#include "exchange/exchange_writer.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+#include "exchange/drawing_model.h"
+#include "exchange/file_replace.h"
+#include "textutil/number_format.h"
+#include "textutil/text_utils.h"
+
+namespace JwwGaibu {
+
+namespace {
+
+std::string Decimal(std::int32_t v) {
+  char buf[16];
+  const auto r = std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, r.ptr);
+}
+
+// Upper-case digits of the 32-bit pattern, so -1 gives FFFFFFFF.
+std::string Hexadecimal(std::int32_t v) {
+  char buf[16];
+  const auto r = std::to_chars(buf, buf + sizeof buf, static_cast<std::uint32_t>(v), 16);
+  std::string s(buf, r.ptr);
+  for (char& c : s) {
+    if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return s;
+}
+
+// Writes `keyword + text` unless the attribute was written before with the
+// same value; afterwards the attribute counts as written with `value`.
+// Returns whether a line was written.
+template <typename V>
+bool EmitUnlessRepeated(TJwwFresh fresh, V& last, const V& value, std::string_view keyword,
+                        std::string_view text) {
+  bool& notWritten = Model.AttrFresh[fresh];
+  if (!notWritten && last == value) return false;
+  std::string line(keyword);
+  line += text;
+  AddOutputLine(line);
+  last = value;
+  notWritten = false;
+  return true;
+}
+
+constexpr std::string_view kTextKeywords[] = {"ch", "cv", "cs", "cr", "co",
+                                              "cp", "ct", "ck", "cz", "c2"};
+
+}  // namespace
+
+void AddOutputLine(std::string_view text) {
+  Model.OutputLines.Append() = std::string(text.substr(0, kShortStringMax));
+}
+
+void EmitLayerGroup(std::int32_t group) {
+  // a layer number means nothing without its group: repeat it after a new one
+  if (EmitUnlessRepeated(kFreshLayerGroup, Model.CurAttr.LayerGroup, group, "lg",
+                         Hexadecimal(group))) {
+    Model.AttrFresh[kFreshLayer] = true;
+  }
+}
+
+void EmitLayer(std::int32_t layer) {
+  EmitUnlessRepeated(kFreshLayer, Model.CurAttr.Layer, layer, "ly", Hexadecimal(layer));
+}
+
+void EmitLineColor(std::int32_t color, std::int32_t mapped) {
+  if (mapped == 1) color = MapColorNumber(color);
+  EmitUnlessRepeated(kFreshLineColor, Model.CurAttr.LineColor, color, "lc", Decimal(color));
+}
+
+void EmitPointColor(std::int32_t color, std::int32_t mapped) {
+  if (mapped == 1) color = MapColorNumber(color);
+  EmitUnlessRepeated(kFreshPointColor, Model.CurAttr.PointColor, color, "pn", Decimal(color));
+}
+
+void EmitLineType(std::int32_t type, std::int32_t mapped) {
+  if (mapped == 1) type = MapLineTypeNumber(type);
+  EmitUnlessRepeated(kFreshLineType, Model.CurAttr.LineType, type, "lt", Decimal(type));
+}
+
+void EmitLineWidth(std::int32_t width) {
+  if (!Model.LineWidthSeen) return;
+  if (width == -1) width = Model.FirstAttr.LineWidth;
+  if (width < 0 || width > 30000) width = 0;
+  EmitUnlessRepeated(kFreshLineWidth, Model.CurAttr.LineWidth, width, "lw", Decimal(width));
+}
+
+void EmitTextType(std::int32_t type, std::int32_t color, std::int32_t mapped, double width,
+                  double height, double spacing) {
+  const TJwwFirstAttr& first = Model.FirstAttr;
+  TJwwAttr& last = Model.CurAttr;
+  if (mapped == 1) color = MapColorNumber(color);
+  if (type < 0 || type > 10) {
+    type = first.TextType;
+    if (type == 0) {
+      width = first.FreeWidth;
+      height = first.FreeHeight;
+      spacing = first.FreeSpacing;
+      color = first.FreeColor;
+    }
+  }
+  bool& notWritten = Model.AttrFresh[kFreshTextType];
+  const bool freeSizeChanged = type == 0 && (width != last.FreeWidth || height != last.FreeHeight ||
+                                             spacing != last.FreeSpacing || color != last.FreeColor);
+  if (!notWritten && type == last.TextType && !freeSizeChanged) return;
+  if (type == 0) {
+    std::string line = "cn0 ";
+    line += MyFunc::FormatGeneral(width);
+    line += ' ';
+    line += MyFunc::FormatGeneral(height);
+    line += ' ';
+    line += MyFunc::FormatGeneral(spacing);
+    line += ' ';
+    line += Decimal(color);
+    AddOutputLine(line);
+    last.FreeWidth = width;
+    last.FreeHeight = height;
+    last.FreeSpacing = spacing;
+    last.FreeColor = color;
+  } else {
+    AddOutputLine("cn" + Decimal(type));
+  }
+  last.TextType = type;
+  notWritten = false;
+}
+
+void EmitCharStyle(std::int32_t style) {
+  if (style < 0 || style > 8) style = 0;
+  EmitUnlessRepeated(kFreshCharStyle, Model.CurAttr.CharStyle, style, "cc", Decimal(style));
+}
+
+void EmitFontName(std::string_view name) {
+  if (name.empty() || name == "<>") name = Model.FirstAttr.FontName;
+  const std::string value(name);
+  EmitUnlessRepeated(kFreshFontName, Model.CurAttr.FontName, value, "cn\"$", value);
+}
+
+void EmitZFlags(std::int32_t flags) {
+  if (flags & 1) AddOutputLine("z1");
+  if (flags & 2) AddOutputLine("z2");
+  if (flags & 4) AddOutputLine("z3");
+  if ((flags & 8) && !(flags & 16)) AddOutputLine("z4");
+  if (flags & 16) AddOutputLine("z5");
+}
+
+void EmitText(std::int32_t kind, std::string_view text, double x, double y, double dx, double dy) {
+  if (std::fabs(dx) < 1e-8 && std::fabs(dy) < 1e-8) return;
+  if (MyFunc::StripBlanks(text).empty()) return;
+  const bool known = kind >= 0 && kind < static_cast<std::int32_t>(std::size(kTextKeywords));
+  std::string line(known ? kTextKeywords[kind] : kTextKeywords[0]);
+  for (double v : {x, y, dx, dy}) {
+    line += ' ';
+    line += MyFunc::FormatGeneral(v);
+  }
+  line += " \"";
+  AddOutputLine(line);
+  AddOutputLine(text);
+}
+
+std::string ExchangeFileBytes() {
+  const BlockTable<std::string>& lines = Model.OutputLines;
+  const auto count = static_cast<std::size_t>(lines.Count());
+  if (count == 0) return "hq\r\n";
+  std::string bytes;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string& line = lines[i];
+    bytes += line;
+    // A text command ends in its opening quote and its text follows on the
+    // next entry; the host wants both on one line.
+    if (!line.empty() && line.back() == '"' && i + 1 < count) {
+      bytes += lines[++i];
+    } else if (!line.empty() && line.back() == '"') {
+      continue;  // a last line ending in a quote gets no line end
+    }
+    bytes += "\r\n";
+  }
+  return bytes;
+}
+
+bool WriteExchangeFile(const std::filesystem::path& path) {
+  std::string bytes;
+  try {
+    bytes = ExchangeFileBytes();
+  } catch (...) {
+    return false;
+  }
+  return ReplaceFileContents(path, bytes);
+}
+
+}  // namespace JwwGaibu

@@ -1,0 +1,239 @@
+#include "exchange/drawing_model.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <string>
+
+namespace JwwGaibu {
+namespace {
+
+// Puts a value other than its default into every part of the model that a
+// reset must restore.
+void Dirty() {
+  TJwwModel& m = Model;
+  m.DrawingFile = "x";
+  m.HkValue = 3;
+  m.GroupScales.fill(7);
+  m.SheetWidth = 1;
+  m.TextTypes[4].Color = 9;
+  m.BzSeen = true;
+  m.HnValues[3] = 2;
+  m.GroupNames[1] = "g";
+  m.LayerValues[255] = 5;
+  m.PointSlots[9].Set = true;
+  m.PointSlotCount = 4;
+  m.CurAttr.LineColor = 8;
+  m.CurAttr.FontName = "f";
+  m.CurAttr.MsgMode = true;
+  m.FirstAttr.LineType = 6;
+  m.FirstAttr.FontName = "f";
+  m.AttrFresh.fill(false);
+  m.LineWidthSeen = true;
+  m.HeldLine.X2 = 9;
+  StoreEntity(m.Texts, kKindText);
+  m.OutputLines.Append() = "hd";
+}
+
+TEST(ModelReset, EverythingBackToDefaults) {
+  ResetModel();
+  Dirty();
+  ResetModel();
+  const TJwwModel& m = Model;
+  EXPECT_EQ(m.DrawingFile, "");
+  EXPECT_EQ(m.HkValue, 0.0);
+  for (double s : m.GroupScales) EXPECT_EQ(s, 1.0);
+  EXPECT_EQ(m.SheetWidth, 1189.0);
+  EXPECT_EQ(m.SheetHeight, 841.0);
+  for (const TJwwTextType& t : m.TextTypes) {
+    EXPECT_EQ(t.Width, 3.0);
+    EXPECT_EQ(t.Height, 3.0);
+    EXPECT_EQ(t.Spacing, 0.0);
+    EXPECT_EQ(t.Color, 2);
+  }
+  EXPECT_FALSE(m.BzSeen);
+  EXPECT_EQ(m.HnValues[3], 0.0);
+  ASSERT_EQ(m.GroupNames.size(), 16u);
+  ASSERT_EQ(m.GroupValues.size(), 16u);
+  ASSERT_EQ(m.LayerNames.size(), 256u);
+  ASSERT_EQ(m.LayerValues.size(), 256u);
+  ASSERT_EQ(m.PointSlots.size(), 100u);
+  EXPECT_EQ(m.GroupNames[1], "");
+  EXPECT_EQ(m.LayerValues[255], 0);
+  EXPECT_FALSE(m.PointSlots[9].Set);
+  EXPECT_EQ(m.PointSlotCount, 0);
+
+  EXPECT_EQ(m.CurAttr.LineColor, 1);
+  EXPECT_EQ(m.CurAttr.LineType, 1);
+  EXPECT_EQ(m.CurAttr.TextType, 1);
+  EXPECT_EQ(m.CurAttr.FreeWidth, 2.0);
+  EXPECT_EQ(m.CurAttr.FreeColor, 1);
+  EXPECT_EQ(m.CurAttr.PointColor, 1);
+  EXPECT_EQ(m.CurAttr.FontName, kDefaultFontName);
+  EXPECT_EQ(kDefaultFontName.size(), 15u);
+  EXPECT_FALSE(m.CurAttr.MsgMode);
+  EXPECT_EQ(m.FirstAttr.LineType, 1);
+  EXPECT_EQ(m.FirstAttr.FontName, "");
+  for (std::size_t i = 0; i < kFreshCount; ++i) EXPECT_EQ(m.AttrFresh[i], i <= kFreshTextType) << i;
+  EXPECT_FALSE(m.LineWidthSeen);
+
+  EXPECT_EQ(m.HeldLine.Color, 1);
+  EXPECT_EQ(m.HeldLine.LineType, 1);
+  EXPECT_EQ(m.HeldLine.X1, 0.0);
+  EXPECT_EQ(m.HeldLine.X2, 1.0);
+  EXPECT_EQ(m.HeldLine.Y2, 0.0);
+
+  EXPECT_EQ(m.Texts.Count(), 0);
+  EXPECT_EQ(m.Texts.Capacity(), 0u);
+  EXPECT_EQ(m.EntityOrder.Count(), 0);
+  EXPECT_EQ(m.OutputLines.Count(), 0);
+}
+
+TEST(TableGrowth, BlocksOfAThousand) {
+  ResetModel();
+  for (int i = 0; i < 1000; ++i) {
+    Model.CurAttr.Layer = i % 16;
+    StoreEntity(Model.Lines, kKindLine).X1 = i;
+  }
+  EXPECT_EQ(Model.Lines.Count(), 1000);
+  EXPECT_EQ(Model.Lines.Capacity(), 1000u);
+  EXPECT_EQ(Model.EntityOrder.Capacity(), 1000u);
+  const TJwwEntLine* first = &Model.Lines[0];
+
+  StoreEntity(Model.Lines, kKindLine).X1 = 1000;
+  EXPECT_EQ(Model.Lines.Count(), 1001);
+  EXPECT_EQ(Model.Lines.Capacity(), 2000u);
+  EXPECT_EQ(Model.EntityOrder.Capacity(), 2000u);
+  EXPECT_EQ(&Model.Lines[0], first);  // growing moves no record
+  for (std::size_t i = 0; i <= 1000; ++i) {
+    ASSERT_EQ(Model.Lines[i].X1, static_cast<double>(i));
+    ASSERT_EQ(Model.Lines[i].Layer, i == 1000 ? 999 % 16 : static_cast<std::int32_t>(i % 16));
+    ASSERT_EQ(Model.EntityOrder[i].Kind, kKindLine);
+    ASSERT_EQ(Model.EntityOrder[i].Index, static_cast<std::int32_t>(i));
+  }
+  StoreEntity(Model.Points, kKindPoint);
+  EXPECT_EQ(Model.EntityOrder[1001].Kind, kKindPoint);
+  EXPECT_EQ(Model.EntityOrder[1001].Index, 0);
+  EXPECT_EQ(Model.Points.Capacity(), 1000u);
+}
+
+TEST(EntityStoring, StampAndFinish) {
+  ResetModel();
+  TJwwAttr& a = Model.CurAttr;
+  a.PointRef = 3;
+  a.LayerGroup = 4;
+  a.Layer = 5;
+  a.LineColor = 6;
+  a.LineType = 7;
+  a.LineWidth = 8;
+  a.ZFlags = 9;
+  a.InPolyline = true;
+  a.MsgMode = true;
+  const TJwwEntCircle& c = StoreEntity(Model.Circles, kKindCircle);
+  EXPECT_EQ(c.PointRef, 3);
+  EXPECT_EQ(c.LayerGroup, 4);
+  EXPECT_EQ(c.Layer, 5);
+  EXPECT_EQ(c.Color, 6);
+  EXPECT_EQ(c.LineType, 7);
+  EXPECT_EQ(c.LineWidth, 8);
+  EXPECT_EQ(c.ZFlags, 9);
+
+  FinishEntity(false);
+  EXPECT_EQ(a.PointRef, 0);
+  EXPECT_EQ(a.ZFlags, 0);
+  EXPECT_TRUE(a.InPolyline);
+  EXPECT_TRUE(a.MsgMode);
+  FinishEntity(true);
+  EXPECT_FALSE(a.InPolyline);
+  EXPECT_FALSE(a.MsgMode);
+}
+
+TEST(ShortStrings, CutAtTwoHundredFiftyFiveBytes) {
+  EXPECT_EQ(ShortString(""), "");
+  EXPECT_EQ(ShortString(std::string(255, 'a')), std::string(255, 'a'));
+  EXPECT_EQ(ShortString(std::string(256, 'a')), std::string(255, 'a'));
+}
+
+TEST(OutputPreparation, WrittenAttributesBackToDefaults) {
+  ResetModel();
+  TJwwAttr& a = Model.CurAttr;
+  a.LayerGroup = 5;
+  a.Layer = 2;
+  a.LineColor = 3;
+  a.LineType = 4;
+  a.LineWidth = 5;
+  a.TextType = 0;
+  a.FreeWidth = 9;
+  a.FreeColor = 4;
+  a.CharStyle = 6;
+  a.FontName = "<A>";
+  a.PointColor = 7;
+  a.ExtColor = 8;
+  a.PolylineCount = 3;
+  Model.FirstAttr.LayerGroup = 5;
+  Model.FirstAttr.FontName = "<A>";
+  Model.AttrFresh.fill(false);
+  Model.HkValue = 2;
+
+  PrepareOutputState();
+  const TJwwAttr defaults;
+  EXPECT_EQ(a.LayerGroup, 0);
+  EXPECT_EQ(a.Layer, 0);
+  EXPECT_EQ(a.LineColor, 1);
+  EXPECT_EQ(a.LineType, 1);
+  EXPECT_EQ(a.LineWidth, 0);
+  EXPECT_EQ(a.TextType, 1);
+  EXPECT_EQ(a.FreeWidth, defaults.FreeWidth);
+  EXPECT_EQ(a.FreeColor, 1);
+  EXPECT_EQ(a.CharStyle, 0);
+  EXPECT_EQ(a.FontName, kDefaultFontName);
+  EXPECT_EQ(a.PointColor, 1);
+  EXPECT_EQ(a.ExtColor, 0);
+  EXPECT_EQ(a.PolylineCount, 3);  // not an attribute the writer writes
+  for (bool fresh : Model.AttrFresh) EXPECT_TRUE(fresh);
+  EXPECT_EQ(Model.FirstAttr.LayerGroup, 5);
+  EXPECT_EQ(Model.FirstAttr.FontName, "<A>");
+  EXPECT_EQ(Model.HkValue, 2.0);
+}
+
+TEST(NumberMapping, ColorsAndLineTypes) {
+  ResetModel();
+  Model.FirstAttr.LineColor = 4;
+  Model.FirstAttr.LineType = 6;
+  struct Case {
+    std::int32_t n, color, lineType;
+  };
+  const Case cases[] = {
+      {INT32_MIN, 4, 6}, {-5, 4, 6},  {0, 4, 6},    {1, 1, 1},    {9, 9, 9},
+      {10, 101, 11},     {11, 102, 12}, {18, 109, 19}, {19, 110, 31}, {INT32_MAX, INT32_MAX, INT32_MAX},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.n);
+    EXPECT_EQ(MapColorNumber(c.n), c.color);
+    EXPECT_EQ(MapLineTypeNumber(c.n), c.lineType);
+  }
+}
+
+TEST(ModelRelease, FreesStorageKeepsCounts) {
+  ResetModel();
+  StoreEntity(Model.Texts, kKindText).Text = "a";
+  StoreEntity(Model.Lines, kKindLine);
+  Model.OutputLines.Append() = "hd";
+  ReleaseModel();
+  EXPECT_EQ(Model.Texts.Count(), 1);
+  EXPECT_EQ(Model.Texts.Capacity(), 0u);
+  EXPECT_EQ(Model.Lines.Capacity(), 0u);
+  EXPECT_EQ(Model.EntityOrder.Count(), 2);
+  EXPECT_EQ(Model.EntityOrder.Capacity(), 0u);
+  EXPECT_EQ(Model.OutputLines.Capacity(), 0u);
+  EXPECT_EQ(Model.GroupNames.capacity(), 0u);
+  EXPECT_EQ(Model.LayerValues.capacity(), 0u);
+  EXPECT_EQ(Model.PointSlots.capacity(), 0u);
+  ResetModel();  // usable again
+  EXPECT_EQ(Model.Texts.Count(), 0);
+  EXPECT_EQ(Model.PointSlots.size(), 100u);
+}
+
+}  // namespace
+}  // namespace JwwGaibu
