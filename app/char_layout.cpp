@@ -1,0 +1,120 @@
+#include "app/char_layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "exchange/drawing_model.h"
+#include "exchange/exchange_writer.h"
+#include "textutil/number_format.h"
+#include "textutil/text_utils.h"
+
+namespace Unit1 {
+
+namespace {
+
+constexpr std::string_view kFullWidthSpace = "\x81\x40";
+constexpr std::string_view kHeadingChar = "\x95\xb6\x8e\x9a";                    // 文字
+constexpr std::string_view kHeadingSpacing = "\x8c\xe3\x82\xcc\x8a\xd4\x8a\x75";  // 後の間隔
+
+bool InRange(int col, int row, int cols) { return col >= 0 && col < cols && row >= 0 && row < 2; }
+
+}  // namespace
+
+void StringCells::SetColCount(int count) { cells_.resize(static_cast<std::size_t>(std::max(count, 0))); }
+
+void StringCells::SetColWidth(int col, int width) {
+  if (InRange(col, 0, ColCount())) cells_[static_cast<std::size_t>(col)].width = width;
+}
+
+int StringCells::ColWidth(int col) const {
+  return InRange(col, 0, ColCount()) ? cells_[static_cast<std::size_t>(col)].width : 0;
+}
+
+void StringCells::SetCell(int col, int row, std::string_view bytes) {
+  if (InRange(col, row, ColCount())) {
+    cells_[static_cast<std::size_t>(col)].rows[row] = std::string(bytes);
+  }
+}
+
+std::string StringCells::Cell(int col, int row) const {
+  return InRange(col, row, ColCount()) ? cells_[static_cast<std::size_t>(col)].rows[row]
+                                       : std::string();
+}
+
+std::string CleanFontName(std::string_view fontName) {
+  if (const auto open = fontName.find('<'); open != std::string_view::npos) {
+    fontName.remove_prefix(open + 1);
+  }
+  if (const auto close = fontName.find('>'); close != std::string_view::npos) {
+    fontName = fontName.substr(0, close);
+  }
+  return std::string(fontName);
+}
+
+void FillGrid(CharGrid& grid) {
+  const JwwGaibu::TJwwModel& m = JwwGaibu::Model;
+  std::string_view text = kFullWidthSpace;
+  double spacing = 0.0;
+  if (m.Texts.Count() > 0) {
+    text = m.Texts[0].Text;
+    spacing = m.Texts[0].CharSpacing;
+  }
+  const int chars = MyFunc::CharCount(text);
+  grid.SetColCount(chars + 1);
+  grid.SetCell(0, 0, kHeadingChar);
+  grid.SetCell(0, 1, kHeadingSpacing);
+  grid.SetColWidth(0, kHeadingColWidth);
+  const std::string halfSpacing = MyFunc::FormatGeneral(spacing / 2);
+  const std::string fullSpacing = MyFunc::FormatGeneral(spacing);
+  for (int i = 1; i <= chars; ++i) {
+    const std::string ch = MyFunc::CopyChars(text, i, 1);
+    grid.SetCell(i, 0, ch);
+    grid.SetCell(i, 1, ch.size() == 1 ? halfSpacing : fullSpacing);
+  }
+}
+
+void EmitSeparatedChars(const CharGrid& grid) {
+  using namespace JwwGaibu;
+  const TJwwFirstAttr& first = Model.FirstAttr;
+  const TJwwEntText& picked = Model.Texts[0];
+
+  AddOutputLine("hd");
+  if (Model.BzSeen) AddOutputLine("bz");
+
+  EmitLayerGroup(first.LayerGroup);
+  EmitLayer(first.Layer);
+  EmitLineColor(first.LineColor, 0);
+  EmitPointColor(first.LineColor, 0);
+  EmitLineType(first.LineType, 0);
+  EmitLineWidth(first.LineWidth);
+
+  const double angle = MyFunc::VectorAngle(picked.DirX, picked.DirY);
+
+  EmitLayerGroup(picked.LayerGroup);
+  EmitLayer(picked.Layer);
+  EmitTextType(picked.TextType, picked.Color, 0, picked.CharWidth, picked.CharHeight,
+               picked.CharSpacing);
+  EmitCharStyle(0);
+  EmitFontName(picked.FontName);
+
+  // Along the direction by its angle rather than the normalised vector: the
+  // residues this leaves on an axis-aligned text are written as they come.
+  const double cosA = std::cos(angle);
+  const double sinA = std::sin(angle);
+  double x = picked.X1;
+  double y = picked.Y1;
+  const double width = picked.CharWidth;
+  for (int col = 1; col < grid.ColCount(); ++col) {
+    const std::string ch = grid.Cell(col, 0);
+    const double spacing = MyFunc::ParseFloatOrZero(grid.Cell(col, 1));
+    if (ch != " " && ch != kFullWidthSpace) {
+      EmitZFlags(picked.ZFlags);
+      EmitText(picked.TextKind, ch, x, y, picked.DirX, picked.DirY);
+    }
+    const double advance = spacing + (ch.size() == 1 ? width / 2 : width);
+    x += cosA * advance;
+    y += sinA * advance;
+  }
+}
+
+}  // namespace Unit1

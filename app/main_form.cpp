@@ -1,0 +1,71 @@
+#include "app/main_form.h"
+
+#include "exchange/drawing_model.h"
+#include "exchange/exchange_reader.h"
+#include "exchange/exchange_writer.h"
+
+namespace Unit1 {
+
+namespace {
+
+constexpr std::string_view kLabelFont = "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e";  // ＭＳ ゴシック
+constexpr std::string_view kNothingPicked =
+    "\x81\x69\x8e\x77\x8e\xa6\x82\xb5\x82\xc4\x82\xa2\x82\xdc\x82\xb9\x82\xf1\x81\x6a";  // （指示していません）
+constexpr std::string_view kProcessing = "\x8f\x88\x97\x9d\x92\x86\x82\xc5\x82\xb7";  // 処理中です
+constexpr std::string_view kGenerating =
+    "\x83\x74\x83\x40\x83\x43\x83\x8b\x90\xb6\x90\xac\x92\x86\x82\xc5\x82\xb7";  // ファイル生成中です
+
+}  // namespace
+
+MainForm::MainForm(FormView& view, const std::filesystem::path& exePath)
+    : view_(view),
+      exchangePath_(exePath.parent_path() / kExchangeFileName),
+      positionPath_(PositionFilePath(exePath)) {}
+
+void MainForm::OnShown() {
+  using namespace JwwGaibu;
+  ResetModel();
+  LoadExchangeFile(exchangePath_);  // a missing or broken file leaves what could be read
+  PrepareOutputState();
+  view_.MoveTo(ReadPosition(positionPath_));
+  view_.SetLabelFont(kLabelFont);
+  view_.SetLabelCaption(kNothingPicked);
+  if (Model.Texts.Count() > 0) {
+    const TJwwEntText& picked = Model.Texts[0];
+    view_.SetLabelFont(CleanFontName(picked.FontName));
+    view_.SetLabelCaption(picked.Text);
+  }
+  view_.RedrawLabelNow();
+  FillGrid(view_.Grid());
+}
+
+void MainForm::OnSliderMoved(int position) {
+  CharGrid& grid = view_.Grid();
+  for (int col = 1; col < grid.ColCount(); ++col) grid.SetColWidth(col, position);
+  grid.SetColWidth(0, kHeadingColWidth);
+}
+
+void MainForm::OnOk() {
+  using namespace JwwGaibu;
+  if (closed_) return;
+  closed_ = true;
+  WritePosition(positionPath_, view_.Position());
+  if (Model.Texts.Count() == 0) {
+    view_.Close();
+    return;
+  }
+  view_.SetStatus(kProcessing);
+  EmitSeparatedChars(view_.Grid());
+  WriteExchangeFile(exchangePath_);  // on failure the host's file stays as it was
+  ReleaseModel();
+  view_.SetStatus(kGenerating);
+  view_.Close();
+}
+
+void MainForm::OnCancel() {
+  if (closed_) return;
+  closed_ = true;
+  view_.Close();
+}
+
+}  // namespace Unit1

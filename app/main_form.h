@@ -1,0 +1,55 @@
+// What the main window does when it is shown, on OK, on Cancel and when the
+// slider moves, as plain C++ over a small view interface. The Win32 window
+// implements the view and forwards its events here; tests use a fake.
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+#include "app/char_layout.h"
+#include "app/position_file.h"
+
+namespace Unit1 {
+
+// The window as the lifecycle sees it. Captions and font names are CP932
+// bytes; the view converts them at its edge.
+class FormView {
+ public:
+  virtual ~FormView() = default;
+  virtual CharGrid& Grid() = 0;
+  virtual void SetLabelFont(std::string_view fontName) = 0;  // the picked-text label
+  virtual void SetLabelCaption(std::string_view caption) = 0;
+  virtual void RedrawLabelNow() = 0;
+  virtual void SetStatus(std::string_view caption) = 0;  // shown at once
+  virtual void MoveTo(WindowPosition position) = 0;
+  virtual WindowPosition Position() const = 0;
+  virtual void Close() = 0;
+};
+
+inline constexpr std::string_view kExchangeFileName = "JWC_TEMP.TXT";
+inline constexpr int kSliderMin = 5;
+inline constexpr int kSliderMax = 100;
+inline constexpr int kSliderInitial = 32;
+
+class MainForm {
+ public:
+  // `exePath` is the running executable: its folder holds the exchange file,
+  // its ".dat" sibling the window position.
+  MainForm(FormView& view, const std::filesystem::path& exePath);
+
+  void OnShown();
+  void OnOk();
+  void OnCancel();
+  void OnSliderMoved(int position);
+
+  const std::filesystem::path& ExchangePath() const { return exchangePath_; }
+  const std::filesystem::path& PositionPath() const { return positionPath_; }
+
+ private:
+  FormView& view_;
+  std::filesystem::path exchangePath_;
+  std::filesystem::path positionPath_;
+  bool closed_ = false;  // OK and Cancel each end the run; a second one is ignored
+};
+
+}  // namespace Unit1

@@ -1,0 +1,46 @@
+#include "app/position_file.h"
+
+#include <fstream>
+#include <string>
+
+#include "exchange/file_replace.h"
+#include "textutil/text_utils.h"
+
+namespace Unit1 {
+
+std::filesystem::path PositionFilePath(const std::filesystem::path& exePath) {
+  std::filesystem::path p = exePath;
+  p.replace_extension(".dat");
+  return p;
+}
+
+WindowPosition ReadPosition(const std::filesystem::path& path) noexcept {
+  WindowPosition pos;
+  try {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return pos;
+    std::ifstream in(path, std::ios::binary);
+    std::int32_t* const fields[] = {&pos.Left, &pos.Top};
+    std::string line;
+    for (std::int32_t* field : fields) {
+      if (!std::getline(in, line)) break;
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      *field = MyFunc::ParseIntOrZero(line);
+    }
+  } catch (...) {
+    // what was read so far stands
+  }
+  return pos;
+}
+
+bool WritePosition(const std::filesystem::path& path, WindowPosition position) noexcept {
+  try {
+    const std::string bytes =
+        std::to_string(position.Left) + "\r\n" + std::to_string(position.Top) + "\r\n";
+    return JwwGaibu::ReplaceFileContents(path, bytes);
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace Unit1

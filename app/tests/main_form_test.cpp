@@ -1,0 +1,185 @@
+#include "app/main_form.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "exchange/drawing_model.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Unit1::WindowPosition;
+
+// Records what the lifecycle asks of the window, in order.
+class FakeView final : public Unit1::FormView {
+ public:
+  Unit1::CharGrid& Grid() override { return grid; }
+  void SetLabelFont(std::string_view name) override { Log("font " + std::string(name)); }
+  void SetLabelCaption(std::string_view caption) override {
+    Log("caption " + std::string(caption));
+  }
+  void RedrawLabelNow() override { Log("redraw label"); }
+  void SetStatus(std::string_view caption) override {
+    // record whether the output had been written when the status changed
+    std::ifstream in(exchange, std::ios::binary);
+    std::string head(2, '\0');
+    in.read(head.data(), 2);
+    Log("status " + std::string(caption) + (head == "hd" ? " (written)" : ""));
+  }
+  void MoveTo(WindowPosition p) override {
+    position = p;
+    Log("move " + std::to_string(p.Left) + "," + std::to_string(p.Top));
+  }
+  WindowPosition Position() const override { return position; }
+  void Close() override { Log("close"); }
+
+  void Log(std::string s) { calls.push_back(std::move(s)); }
+
+  Unit1::StringCells grid;
+  WindowPosition position{202, 107};
+  std::vector<std::string> calls;
+  fs::path exchange;
+};
+
+std::string ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+const std::string kMsGothic = "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e";
+const std::string kNothingPicked =
+    "\x81\x69\x8e\x77\x8e\xa6\x82\xb5\x82\xc4\x82\xa2\x82\xdc\x82\xb9\x82\xf1\x81\x6a";
+const std::string kProcessing = "\x8f\x88\x97\x9d\x92\x86\x82\xc5\x82\xb7";
+const std::string kGenerating =
+    "\x83\x74\x83\x40\x83\x43\x83\x8b\x90\xb6\x90\xac\x92\x86\x82\xc5\x82\xb7";
+
+class Lifecycle : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("rupena form " +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    view_.exchange = Exchange();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  fs::path Exe() const { return dir_ / "rupena.exe"; }
+  fs::path Exchange() const { return dir_ / "JWC_TEMP.TXT"; }
+  fs::path Dat() const { return dir_ / "rupena.dat"; }
+  void Host(const std::string& bytes) { std::ofstream(Exchange(), std::ios::binary) << bytes; }
+
+  fs::path dir_;
+  FakeView view_;
+};
+
+TEST_F(Lifecycle, ShownLoadsPlacesAndFills) {
+  Host("hq\r\ncn\"$<Arial>\r\nch 0 0 1 0 \"AB\r\n");
+  std::ofstream(Dat(), std::ios::binary) << "-20\r\n30\r\n";
+  Unit1::MainForm form(view_, Exe());
+  form.OnShown();
+  EXPECT_EQ(view_.calls, (std::vector<std::string>{"move -20,30", "font " + kMsGothic,
+                                                   "caption " + kNothingPicked, "font Arial",
+                                                   "caption AB", "redraw label"}));
+  ASSERT_EQ(view_.grid.ColCount(), 3);
+  EXPECT_EQ(view_.grid.Cell(2, 0), "B");
+}
+
+TEST_F(Lifecycle, NothingHandedOverShowsTheNoticeAndOkWritesOnlyThePosition) {
+  const std::string host = "hq\r\nci 0 0 5\r\n";
+  Host(host);
+  Unit1::MainForm form(view_, Exe());
+  form.OnShown();
+  EXPECT_EQ(view_.calls, (std::vector<std::string>{"move 0,0", "font " + kMsGothic,
+                                                   "caption " + kNothingPicked,
+                                                   "redraw label"}));
+  ASSERT_EQ(view_.grid.ColCount(), 2);
+  EXPECT_EQ(view_.grid.Cell(1, 0), "\x81\x40");
+  view_.calls.clear();
+  view_.position = {15, -7};
+  form.OnOk();
+  EXPECT_EQ(view_.calls, std::vector<std::string>{"close"});
+  EXPECT_EQ(ReadAll(Exchange()), host);
+  EXPECT_EQ(ReadAll(Dat()), "15\r\n-7\r\n");
+}
+
+TEST_F(Lifecycle, MissingExchangeFileBehavesAsNothingPicked) {
+  Unit1::MainForm form(view_, Exe());
+  form.OnShown();
+  form.OnOk();
+  EXPECT_FALSE(fs::exists(Exchange()));
+  EXPECT_EQ(view_.calls.back(), "close");
+}
+
+TEST_F(Lifecycle, OkSavesPositionWritesThenReportsAndCloses) {
+  Host("hq\r\nch 0 0 1 0 \"AB\r\n");
+  Unit1::MainForm form(view_, Exe());
+  form.OnShown();
+  view_.grid.SetCell(1, 1, "1");
+  view_.position = {202, 107};
+  view_.calls.clear();
+  form.OnOk();
+  EXPECT_EQ(view_.calls, (std::vector<std::string>{"status " + kProcessing,
+                                                   "status " + kGenerating + " (written)",
+                                                   "close"}));
+  EXPECT_EQ(ReadAll(Dat()), "202\r\n107\r\n");
+  const std::string out = ReadAll(Exchange());
+  EXPECT_EQ(out.substr(0, 4), "hd\r\n");
+  EXPECT_NE(out.find("ch 0 0 1 0 \"A\r\nch 2.5 0 1 0 \"B\r\n"), std::string::npos);
+  // the run is over: a second OK must not write again from the released model
+  fs::remove(Exchange());
+  form.OnOk();
+  form.OnCancel();
+  EXPECT_FALSE(fs::exists(Exchange()));
+}
+
+TEST_F(Lifecycle, CancelTouchesNeitherFile) {
+  const std::string host = "hq\r\nch 0 0 1 0 \"AB\r\n";
+  Host(host);
+  std::ofstream(Dat(), std::ios::binary) << "5\r\n6\r\n";
+  Unit1::MainForm form(view_, Exe());
+  form.OnShown();
+  view_.grid.SetCell(1, 1, "7");
+  view_.position = {300, 300};
+  view_.calls.clear();
+  form.OnCancel();
+  EXPECT_EQ(view_.calls, std::vector<std::string>{"close"});
+  EXPECT_EQ(ReadAll(Exchange()), host);
+  EXPECT_EQ(ReadAll(Dat()), "5\r\n6\r\n");
+  form.OnOk();
+  EXPECT_EQ(ReadAll(Exchange()), host);
+}
+
+TEST_F(Lifecycle, SliderSetsDataColumnsAndKeepsTheHeading) {
+  Host("ch 0 0 1 0 \"ABC\r\n");
+  Unit1::MainForm form(view_, Exe());
+  form.OnShown();
+  for (const int pos : {5, 100, 32}) {
+    SCOPED_TRACE(pos);
+    form.OnSliderMoved(pos);
+    EXPECT_EQ(view_.grid.ColWidth(0), Unit1::kHeadingColWidth);
+    for (int col = 1; col <= 3; ++col) EXPECT_EQ(view_.grid.ColWidth(col), pos);
+  }
+}
+
+TEST_F(Lifecycle, UnwritableFolderStillCloses) {
+  Host("ch 0 0 1 0 \"AB\r\n");
+  Unit1::MainForm form(view_, Exe());
+  form.OnShown();
+  // the exchange file's name is taken by a folder: neither file can be written
+  fs::remove(Exchange());
+  fs::create_directory(Exchange());
+  fs::create_directory(Dat());
+  form.OnOk();
+  EXPECT_EQ(view_.calls.back(), "close");
+  EXPECT_TRUE(fs::is_directory(Exchange()));
+  EXPECT_TRUE(fs::is_empty(Exchange()));
+}
+
+}  // namespace

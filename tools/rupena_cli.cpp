@@ -1,0 +1,160 @@
+// Console front end over the core: inspects exchange files and runs the
+// tool's job headless, exactly as the window would.
+//
+//   rupena-cli dump FILE
+//   rupena-cli grid FILE
+//   rupena-cli split FILE [-o OUT] [--spacing N=TEXT]...
+//
+// Exit codes: 0 success, 1 no text to split, 2 usage error, 3 write failed.
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "app/char_layout.h"
+#include "exchange/drawing_model.h"
+#include "exchange/exchange_reader.h"
+#include "exchange/exchange_writer.h"
+#include "tools/model_json.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitNoText = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitWriteFailed = 3;
+
+using Args = std::vector<std::string_view>;
+
+int Usage() {
+  std::cerr << "usage: rupena-cli dump FILE\n"
+               "       rupena-cli grid FILE\n"
+               "       rupena-cli split FILE [-o OUT] [--spacing N=TEXT]...\n";
+  return kExitUsage;
+}
+
+void Print(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
+
+// Reset, load and prepare, as the window does when it is shown.
+bool LoadAsWindow(std::string_view file) {
+  JwwGaibu::ResetModel();
+  const bool loaded = JwwGaibu::LoadExchangeFile(std::filesystem::path(file));
+  JwwGaibu::PrepareOutputState();
+  return loaded;
+}
+
+// The model right after loading, before the writer's state is prepared.
+int Dump(const Args& args) {
+  if (args.size() != 1) return Usage();
+  JwwGaibu::ResetModel();
+  const bool loaded = JwwGaibu::LoadExchangeFile(std::filesystem::path(args[0]));
+  Print(RupenaCli::ModelToJson(loaded));
+  return kExitOk;
+}
+
+int Grid(const Args& args) {
+  if (args.size() != 1) return Usage();
+  LoadAsWindow(args[0]);
+  Unit1::StringCells grid;
+  Unit1::FillGrid(grid);
+  std::string out;
+  for (int col = 1; col < grid.ColCount(); ++col) {
+    out += std::to_string(col);
+    out += '\t';
+    out += grid.Cell(col, 0);
+    out += '\t';
+    out += grid.Cell(col, 1);
+    out += '\n';
+  }
+  Print(out);
+  return kExitOk;
+}
+
+struct SplitOptions {
+  std::string_view file;
+  std::optional<std::string_view> out;
+  std::vector<std::pair<int, std::string_view>> spacings;  // data column, text
+};
+
+std::optional<int> ParseColumn(std::string_view s) {
+  int n = 0;
+  const auto r = std::from_chars(s.data(), s.data() + s.size(), n);
+  if (r.ec != std::errc() || r.ptr != s.data() + s.size() || n < 1) return std::nullopt;
+  return n;
+}
+
+std::optional<SplitOptions> ParseSplit(const Args& args) {
+  SplitOptions o;
+  bool haveFile = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view a = args[i];
+    if (a == "-o" && i + 1 < args.size() && !o.out) {
+      o.out = args[++i];
+    } else if (a == "--spacing" && i + 1 < args.size()) {
+      const std::string_view spec = args[++i];
+      const auto eq = spec.find('=');
+      if (eq == std::string_view::npos) return std::nullopt;
+      const auto col = ParseColumn(spec.substr(0, eq));
+      if (!col) return std::nullopt;
+      o.spacings.emplace_back(*col, spec.substr(eq + 1));
+    } else if (!a.empty() && a[0] != '-' && !haveFile) {
+      o.file = a;
+      haveFile = true;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!haveFile) return std::nullopt;
+  return o;
+}
+
+int Split(const Args& args) {
+  const auto options = ParseSplit(args);
+  if (!options) return Usage();
+  LoadAsWindow(options->file);
+  Unit1::StringCells grid;
+  Unit1::FillGrid(grid);
+  for (const auto& [col, text] : options->spacings) {
+    if (col >= grid.ColCount()) {
+      std::cerr << "rupena-cli: no data column " << col << " (the text has "
+                << grid.ColCount() - 1 << ")\n";
+      return Usage();
+    }
+  }
+  if (JwwGaibu::Model.Texts.Count() == 0) {
+    std::cerr << "rupena-cli: " << options->file << " holds no text; nothing written\n";
+    return kExitNoText;
+  }
+  for (const auto& [col, text] : options->spacings) grid.SetCell(col, 1, text);
+  Unit1::EmitSeparatedChars(grid);
+  const std::filesystem::path out(options->out.value_or(options->file));
+  const bool written = JwwGaibu::WriteExchangeFile(out);
+  JwwGaibu::ReleaseModel();
+  if (!written) {
+    std::cerr << "rupena-cli: could not write " << out.string() << "\n";
+    return kExitWriteFailed;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  const std::string_view command = argv[1];
+  const Args args(argv + 2, argv + argc);
+  try {
+    if (command == "dump") return Dump(args);
+    if (command == "grid") return Grid(args);
+    if (command == "split") return Split(args);
+  } catch (const std::exception& e) {
+    std::cerr << "rupena-cli: " << e.what() << "\n";
+    return 1;
+  }
+  return Usage();
+}
