@@ -1,0 +1,115 @@
+// Times the exchange reader on one file.
+//
+//   reader_bench FILE [REPEAT]   loads FILE REPEAT times (default 5), each
+//                                after ResetModel, and prints the first and
+//                                the best time of LoadExchangeFile
+//   reader_bench --once FILE     loads FILE once and prints the peak resident
+//                                memory of the whole process, before and after
+//
+// Output is "key value" lines for scripts. The exit code is non-zero when the
+// file cannot be loaded, so a benchmark never reports figures for nothing.
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <iostream>
+#include <string_view>
+#include <system_error>
+
+#if __has_include(<sys/resource.h>)
+#include <sys/resource.h>
+#define RUPENA_HAVE_RUSAGE 1
+#endif
+
+#include "exchange/drawing_model.h"
+#include "exchange/exchange_reader.h"
+
+namespace {
+
+using JwwGaibu::Model;
+
+double LoadSeconds(const std::filesystem::path& file, bool& ok) {
+  JwwGaibu::ResetModel();
+  const auto start = std::chrono::steady_clock::now();
+  ok = JwwGaibu::LoadExchangeFile(file);
+  const auto stop = std::chrono::steady_clock::now();
+  return std::chrono::duration<double>(stop - start).count();
+}
+
+// What the load produced, so that a figure always comes with evidence that
+// the reader did the work.
+void PrintModel() {
+  std::cout << "entities " << Model.EntityOrder.Count() << "\nmodel_lines " << Model.Lines.Count()
+            << "\nmodel_texts " << Model.Texts.Count() << "\nmodel_circles "
+            << Model.Circles.Count() << "\nmodel_arcs " << Model.Arcs.Count() << '\n';
+}
+
+#ifdef RUPENA_HAVE_RUSAGE
+long PeakRssKiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;  // kibibytes on Linux
+}
+#endif
+
+int Once(const std::filesystem::path& file) {
+#ifdef RUPENA_HAVE_RUSAGE
+  // The high-water mark before loading is the program's own baseline (code,
+  // C++ runtime, the reset model); it is part of the peak below.
+  const long baseline = PeakRssKiB();
+  bool ok = false;
+  const double seconds = LoadSeconds(file, ok);
+  const long peak = PeakRssKiB();
+  if (!ok) {
+    std::cerr << "reader_bench: loading " << file << " failed\n";
+    return 1;
+  }
+  std::cout << "seconds " << seconds << "\nbaseline_rss_kib " << baseline << "\npeak_rss_kib "
+            << peak << '\n';
+  PrintModel();
+  JwwGaibu::ReleaseModel();
+  return 0;
+#else
+  (void)file;
+  std::cerr << "reader_bench: no getrusage on this platform\n";
+  return 1;
+#endif
+}
+
+int Repeat(const std::filesystem::path& file, int repeat) {
+  double first = 0.0;
+  double best = 0.0;
+  for (int i = 0; i < repeat; ++i) {
+    bool ok = false;
+    const double seconds = LoadSeconds(file, ok);
+    if (!ok) {
+      std::cerr << "reader_bench: loading " << file << " failed\n";
+      return 1;
+    }
+    if (i == 0) first = seconds;
+    best = i == 0 ? seconds : std::min(best, seconds);
+  }
+  std::cout << "repeat " << repeat << "\nfirst_seconds " << first << "\nbest_seconds " << best
+            << '\n';
+  PrintModel();
+  JwwGaibu::ReleaseModel();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::string_view(argv[1]) == "--once") return Once(argv[2]);
+  if (argc == 2) return Repeat(argv[1], 5);
+  if (argc == 3) {
+    const std::string_view text(argv[2]);
+    int repeat = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), repeat);
+    if (ec == std::errc{} && end == text.data() + text.size() && repeat > 0)
+      return Repeat(argv[1], repeat);
+  }
+  std::cerr << "usage: reader_bench FILE [REPEAT]\n       reader_bench --once FILE\n";
+  return 2;
+}
