@@ -1,0 +1,332 @@
+#include "app/win32/main_window.h"
+
+#include <commctrl.h>
+
+#include <array>
+
+#include "app/win32/cp932.h"
+#include "app/win32/main_window_ids.h"
+
+namespace rupena::win32 {
+
+namespace {
+
+constexpr wchar_t kCaption[] = L"ルペナ";
+constexpr wchar_t kWindowFontName[] = L"ＭＳ ゴシック";
+constexpr int kWindowFontHeight = 13;
+constexpr int kLabel2FontHeight = 16;
+constexpr int kLabel2Height = 16;
+constexpr int kStatusHeight = 24;
+constexpr POINT kDesignPosition{202, 107};
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kMoneyGreen = RGB(192, 220, 192);
+constexpr COLORREF kMemoColor = RGB(187, 235, 244);
+constexpr COLORREF kStatusColor = RGB(231, 231, 231);
+
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+// The notes of the read-only box, line by line.
+constexpr std::array<const wchar_t*, 13> kNotes = {
+    L"◇特殊文字、制御文字、",  L"　埋込文字、均等文字、",   L"　等には対応していません",
+    L"",                        L"◆ブロック図形内のもの",   L"　は処理出来ませんので",
+    L"　御注意下さい。",        L"　ブロック編集内で行う",   L"　場合には、本ソフトを",
+    L"　Jw_cadのインストール・", L"　フォルダに配置して",     L"　実行を行う必要がある",
+    L"　場合があります。",
+};
+
+ScopedFont MakeFont(int pixelHeight, const std::wstring& faceName) {
+  LOGFONTW lf{};
+  lf.lfHeight = -pixelHeight;
+  lf.lfWeight = FW_NORMAL;
+  lf.lfCharSet = SHIFTJIS_CHARSET;
+  lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  lf.lfQuality = DEFAULT_QUALITY;
+  lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+  // a name longer than LOGFONT holds is cut; the system substitutes a font
+  // it does not have anyway
+  faceName.copy(lf.lfFaceName, LF_FACESIZE - 1);
+  return ScopedFont(CreateFontIndirectW(&lf));
+}
+
+std::wstring WindowText(HWND hwnd) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void RedrawNow(HWND hwnd) {
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+}  // namespace
+
+bool TForm1::Create(HINSTANCE instance, HWND owner, const std::filesystem::path& exePath) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  wc.lpszClassName = kMainWindowClass;
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+
+  owner_ = owner;
+  form_ = std::make_unique<Unit1::MainForm>(static_cast<Unit1::FormView&>(*this), exePath);
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+  CreateWindowExW(0, kMainWindowClass, kCaption, kWindowStyle, kDesignPosition.x,
+                  kDesignPosition.y, frame.right - frame.left, frame.bottom - frame.top, owner,
+                  nullptr, instance, this);
+  return hwnd_ != nullptr;
+}
+
+void TForm1::Show() {
+  form_->OnShown();
+  ShowWindow(hwnd_, SW_SHOWNORMAL);
+  UpdateWindow(hwnd_);
+  SetFocus(stringGrid1_.Handle());
+}
+
+LRESULT CALLBACK TForm1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  TForm1* self = nullptr;
+  if (message == WM_NCCREATE) {
+    self = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  } else {
+    self = reinterpret_cast<TForm1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  }
+  if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+  try {
+    return self->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    // nothing may unwind through USER32; the run ends as after Cancel
+    DestroyWindow(hwnd);
+    return 0;
+  }
+}
+
+LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate() ? 0 : -1;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam));
+      return 0;
+    case WM_HSCROLL:
+      OnHScroll(reinterpret_cast<HWND>(lParam));
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_ACTIVATE:
+      OnActivate(LOWORD(wParam) != WA_INACTIVE);
+      return 0;
+    case WM_SYSCOMMAND:
+      if (OnSysCommand(wParam)) return 0;
+      break;
+    case DM_GETDEFID:
+      return MAKELRESULT(kIdButton1, DC_HASDEFID);
+    case WM_CLOSE:
+      OnClose();
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+      hwnd_ = nullptr;
+      return 0;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+bool TForm1::OnCreate() {
+  windowFont_ = MakeFont(kWindowFontHeight, kWindowFontName);
+  whiteBrush_ = ScopedBrush(CreateSolidBrush(kWhite));
+  label2Brush_ = ScopedBrush(CreateSolidBrush(kMoneyGreen));
+  memoBrush_ = ScopedBrush(CreateSolidBrush(kMemoColor));
+  statusBrush_ = ScopedBrush(CreateSolidBrush(kStatusColor));
+  CreateLabels();
+  CreateGrid();
+  CreateTrackBar();
+  CreateButtons();
+  CreateMemo();
+  CreateStatusLine();
+  return stringGrid1_.Handle() != nullptr && trackBar1_ != nullptr;
+}
+
+HWND TForm1::AddControl(const wchar_t* className, const wchar_t* text, DWORD style, int id,
+                        int x, int y, int width, int height, DWORD exStyle) {
+  HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y,
+                                 width, height, hwnd_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)),
+                                 nullptr);
+  if (control != nullptr) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.Get()), FALSE);
+  return control;
+}
+
+// Labels size themselves to their text, as the layout's labels do.
+void TForm1::FitLabelToText(HWND label, int fixedHeight) {
+  const std::wstring text = WindowText(label);
+  ScopedWindowDc dc = GetDcScoped(label);
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
+  ScopedSelection selected = SelectScoped(dc.Get().dc, font);
+  SIZE size{};
+  GetTextExtentPoint32W(dc.Get().dc, text.c_str(), static_cast<int>(text.size()), &size);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc.Get().dc, &metrics);
+  const int height = fixedHeight > 0 ? fixedHeight : static_cast<int>(metrics.tmHeight);
+  SetWindowPos(label, nullptr, 0, 0, size.cx, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm1::CreateLabels() {
+  label1_ = AddControl(L"STATIC", L"指示した文字：", SS_LEFT | SS_NOPREFIX, kIdLabel1, 8, 8, 0, 0);
+  FitLabelToText(label1_, 0);
+  label2_ = AddControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kIdLabel2, 8, 28, 0, kLabel2Height);
+  SetLabelFont("\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e");
+}
+
+void TForm1::CreateGrid() {
+  stringGrid1_.Create(hwnd_, kIdStringGrid1, 8, 48, 273, 81);
+  SendMessageW(stringGrid1_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.Get()), FALSE);
+  label3_ = AddControl(L"STATIC", L"セル幅：", SS_LEFT | SS_NOPREFIX, kIdLabel3, 96, 140, 0, 0);
+  FitLabelToText(label3_, 0);
+}
+
+void TForm1::CreateTrackBar() {
+  trackBar1_ = AddControl(TRACKBAR_CLASSW, L"", WS_TABSTOP | TBS_HORZ | TBS_AUTOTICKS,
+                          kIdTrackBar1, 152, 136, 134, 25);
+  SendMessageW(trackBar1_, TBM_SETRANGE, FALSE, MAKELPARAM(Unit1::kSliderMin, Unit1::kSliderMax));
+  SendMessageW(trackBar1_, TBM_SETTICFREQ, 5, 0);
+  SendMessageW(trackBar1_, TBM_SETPAGESIZE, 0, 5);
+  SendMessageW(trackBar1_, TBM_SETPOS, TRUE, Unit1::kSliderInitial);
+}
+
+void TForm1::CreateButtons() {
+  AddControl(L"BUTTON", L"ＯＫ(&Y)", WS_TABSTOP | BS_DEFPUSHBUTTON, kIdButton1, 72, 168, 121, 25);
+  AddControl(L"BUTTON", L"キャンセル(&N)", WS_TABSTOP | BS_PUSHBUTTON, kIdButton2, 272, 168, 121,
+             25);
+}
+
+void TForm1::CreateMemo() {
+  std::wstring notes;
+  for (const wchar_t* line : kNotes) {
+    if (!notes.empty()) notes += L"\r\n";
+    notes += line;
+  }
+  memo1_ = AddControl(L"EDIT", notes.c_str(),
+                      ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_VSCROLL,
+                      kIdMemo1, 288, 48, 193, 113, WS_EX_CLIENTEDGE);
+}
+
+void TForm1::CreateStatusLine() {
+  labelA1_ = AddControl(L"STATIC", L"　", SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, kIdLabelA1, 0,
+                        kClientHeight - kStatusHeight, kClientWidth, kStatusHeight);
+}
+
+void TForm1::OnCommand(int id) {
+  switch (id) {
+    case kIdButton1:
+      OnButton1();
+      break;
+    case kIdButton2:
+      OnButton2();
+      break;
+  }
+}
+
+void TForm1::OnButton1() {
+  // what is still in the cell editor counts as typed
+  stringGrid1_.CommitEdit();
+  form_->OnOk();
+}
+
+void TForm1::OnButton2() { form_->OnCancel(); }
+
+void TForm1::OnHScroll(HWND control) {
+  if (control != trackBar1_) return;
+  const auto position = static_cast<int>(SendMessageW(trackBar1_, TBM_GETPOS, 0, 0));
+  form_->OnSliderMoved(position);
+}
+
+LRESULT TForm1::OnCtlColorStatic(HDC dc, HWND control) {
+  HBRUSH brush = whiteBrush_.Get();
+  COLORREF color = kWhite;
+  if (control == label2_) {
+    brush = label2Brush_.Get();
+    color = kMoneyGreen;
+  } else if (control == memo1_) {
+    brush = memoBrush_.Get();
+    color = kMemoColor;
+  } else if (control == labelA1_) {
+    brush = statusBrush_.Get();
+    color = kStatusColor;
+  }
+  SetBkColor(dc, color);
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  return reinterpret_cast<LRESULT>(brush);
+}
+
+// Keeps the focused control across deactivation, as a dialog does.
+void TForm1::OnActivate(bool active) {
+  if (!active) {
+    focusBeforeDeactivate_ = GetFocus();
+    return;
+  }
+  HWND focus = focusBeforeDeactivate_;
+  if (focus == nullptr || !IsChild(hwnd_, focus)) focus = stringGrid1_.Handle();
+  SetFocus(focus);
+}
+
+// The task bar button belongs to the owner: minimising goes through it.
+bool TForm1::OnSysCommand(WPARAM command) {
+  if ((command & 0xFFF0) == SC_MINIMIZE && owner_ != nullptr) {
+    ShowWindow(owner_, SW_MINIMIZE);
+    return true;
+  }
+  return false;
+}
+
+// The close box and Alt+F4 end the run as Cancel does.
+void TForm1::OnClose() { form_->OnCancel(); }
+
+void TForm1::OnDestroy() { PostQuitMessage(0); }
+
+void TForm1::SetLabelFont(std::string_view fontName) {
+  ScopedFont font = MakeFont(kLabel2FontHeight, Cp932ToWide(fontName));
+  if (!font.Get()) return;
+  SendMessageW(label2_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+  label2Font_ = std::move(font);
+  FitLabelToText(label2_, kLabel2Height);
+}
+
+void TForm1::SetLabelCaption(std::string_view caption) {
+  SetWindowTextW(label2_, Cp932ToWide(caption).c_str());
+  FitLabelToText(label2_, kLabel2Height);
+}
+
+void TForm1::RedrawLabelNow() { RedrawNow(label2_); }
+
+void TForm1::SetStatus(std::string_view caption) {
+  SetWindowTextW(labelA1_, Cp932ToWide(caption).c_str());
+  RedrawNow(labelA1_);
+}
+
+void TForm1::MoveTo(Unit1::WindowPosition position) {
+  SetWindowPos(hwnd_, nullptr, position.Left, position.Top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+Unit1::WindowPosition TForm1::Position() const {
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  return {r.left, r.top};
+}
+
+void TForm1::Close() { DestroyWindow(hwnd_); }
+
+}  // namespace rupena::win32

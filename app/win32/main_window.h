@@ -1,0 +1,111 @@
+#pragma once
+// The tool's one window. It creates its controls at fixed pixel places and
+// forwards its events to the lifecycle in app/main_form.h, which does the
+// work; this class only shows what it is told and converts CP932 at its edge.
+
+#include <windows.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/char_layout.h"
+#include "app/main_form.h"
+#include "app/win32/scoped_gdi.h"
+#include "app/win32/string_grid.h"
+
+namespace rupena::win32 {
+
+class TForm1 final : private Unit1::FormView {
+ public:
+  static constexpr int kClientWidth = 487;
+  static constexpr int kClientHeight = 223;
+
+  TForm1() = default;
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  // Creates the window, hidden, owned by `owner` (which carries the task
+  // bar button), and its controls.
+  bool Create(HINSTANCE instance, HWND owner, const std::filesystem::path& exePath);
+  // Runs the shown event, then shows the window.
+  void Show();
+  HWND Handle() const noexcept { return hwnd_; }
+
+ private:
+  // The grid as the layout sees it.
+  class GridCells final : public Unit1::CharGrid {
+   public:
+    explicit GridCells(StringGrid& grid) : grid_(grid) {}
+    void SetColCount(int count) override { grid_.SetColCount(count); }
+    int ColCount() const override { return grid_.ColCount(); }
+    void SetColWidth(int col, int width) override { grid_.SetColWidth(col, width); }
+    void SetCell(int col, int row, std::string_view bytes) override {
+      grid_.SetCellBytes(col, row, bytes);
+    }
+    std::string Cell(int col, int row) const override { return grid_.CellBytes(col, row); }
+
+   private:
+    StringGrid& grid_;
+  };
+
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  // Window messages.
+  bool OnCreate();
+  void OnCommand(int id);
+  void OnHScroll(HWND control);
+  LRESULT OnCtlColorStatic(HDC dc, HWND control);
+  void OnActivate(bool active);
+  bool OnSysCommand(WPARAM command);
+  void OnClose();
+  void OnDestroy();
+
+  // Controls, in tab order.
+  HWND AddControl(const wchar_t* className, const wchar_t* text, DWORD style, int id, int x,
+                  int y, int width, int height, DWORD exStyle = 0);
+  void CreateLabels();
+  void CreateGrid();
+  void CreateTrackBar();
+  void CreateButtons();
+  void CreateMemo();
+  void CreateStatusLine();
+  void FitLabelToText(HWND label, int fixedHeight);
+
+  // Buttons.
+  void OnButton1();
+  void OnButton2();
+
+  // The view the lifecycle drives.
+  Unit1::CharGrid& Grid() override { return gridCells_; }
+  void SetLabelFont(std::string_view fontName) override;
+  void SetLabelCaption(std::string_view caption) override;
+  void RedrawLabelNow() override;
+  void SetStatus(std::string_view caption) override;
+  void MoveTo(Unit1::WindowPosition position) override;
+  Unit1::WindowPosition Position() const override;
+  void Close() override;
+
+  HWND hwnd_ = nullptr;
+  HWND label1_ = nullptr;
+  HWND label2_ = nullptr;
+  HWND label3_ = nullptr;
+  HWND trackBar1_ = nullptr;
+  HWND memo1_ = nullptr;
+  HWND labelA1_ = nullptr;
+  HWND focusBeforeDeactivate_ = nullptr;
+  HWND owner_ = nullptr;
+  StringGrid stringGrid1_;
+  GridCells gridCells_{stringGrid1_};
+  std::unique_ptr<Unit1::MainForm> form_;
+
+  ScopedFont windowFont_;
+  ScopedFont label2Font_;
+  ScopedBrush whiteBrush_;
+  ScopedBrush label2Brush_;
+  ScopedBrush memoBrush_;
+  ScopedBrush statusBrush_;
+};
+
+}  // namespace rupena::win32

@@ -1,0 +1,414 @@
+// The real tool under Wine, started the way the host starts it and used
+// through window messages.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/win32/main_window_ids.h"
+#include "app/win32/string_grid_messages.h"
+#include "tests/e2e/tool_driver.h"
+
+namespace rupena::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace rupena::win32;
+
+const fs::path kTool = BuiltProgram(RUPENA_TOOL_EXE);
+const fs::path kCli = BuiltProgram(RUPENA_CLI_EXE);
+const fs::path kMinimal = BuiltProgram(RUPENA_MINIMAL_EXE);
+const fs::path kArtifacts = BuiltProgram(RUPENA_E2E_ARTIFACTS);
+
+const std::string kFont = "cn\"$<\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e>";
+const std::string kHiraganaA = "\x82\xa0";
+
+// A host file as the host writes it: header, current settings, "#", figures.
+std::string HostFile(const std::vector<std::string>& figures) {
+  std::string s =
+      "hq\r\nhk 0\r\nhs 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\r\n"
+      "hcw 3 3 4 3 3 3 3 3 3 3\r\nhch 3 3 4 3 3 3 3 3 3 3\r\nhcd 0 0 1 0 0 0 0 0 0 0\r\n"
+      "hcc      1      1      2      2      2      2      2      2      2      2\r\n"
+      "lg0\r\nly0\r\nlc1\r\nlt1\r\nlw1\r\ncn3\r\n" +
+      kFont + "\r\n#\r\n";
+  for (const std::string& f : figures) s += f + "\r\n";
+  return s;
+}
+
+const std::string kPicked = HostFile({" -5000 0 5000 0", "ch 10 20 5 0 \"A" + kHiraganaA + "B"});
+
+// What rupena-cli split writes for the same input, run in the same prefix.
+std::string CliSplit(const std::string& host, const std::vector<std::wstring>& extra = {}) {
+  ProgramFolder folder(kCli, L"rupena cli");
+  WriteFileBytes(folder.Exchange(), host);
+  std::wstring commandLine = L"\"" + folder.Exe().wstring() + L"\" split \"" +
+                             folder.Exchange().wstring() + L"\"";
+  for (const std::wstring& a : extra) commandLine += L" " + a;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(folder.Exe().c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                      CREATE_NO_WINDOW, nullptr, folder.Dir().c_str(), &startup, &pi)) {
+    return "cli did not start";
+  }
+  WaitForSingleObject(pi.hProcess, 20000);
+  DWORD code = 99;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  if (code != 0) return "cli exit " + std::to_string(code);
+  return ReadFileBytes(folder.Exchange());
+}
+
+class Tool : public ::testing::Test {
+ protected:
+  // Starts the tool in `folder` and checks that its window came up.
+  std::unique_ptr<RunningWindow> Start(const ProgramFolder& folder) {
+    auto run = std::make_unique<RunningWindow>(folder.Exe(), kMainWindowClass);
+    EXPECT_NE(run->Main(), nullptr) << "the window did not appear";
+    return run;
+  }
+  // The process ends by itself, with exit code 0.
+  static void ExpectEnds(RunningWindow& run) {
+    const auto code = run.WaitForExit();
+    ASSERT_TRUE(code.has_value()) << "the tool did not end";
+    EXPECT_EQ(*code, 0u);
+  }
+  static int ColWidth(HWND grid, int col) {
+    return static_cast<int>(SendMessageW(grid, GM_GETCOLWIDTH, static_cast<WPARAM>(col), 0));
+  }
+  static int ColCount(HWND grid) {
+    return static_cast<int>(SendMessageW(grid, GM_GETCOLCOUNT, 0, 0));
+  }
+};
+
+TEST_F(Tool, OkWithDefaultSpacingsWritesWhatTheCliWrites) {
+  ProgramFolder folder(kTool, L"rupena ok");
+  WriteFileBytes(folder.Exchange(), kPicked);
+  auto run = Start(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  run->ClickButton(kIdButton1);
+  ExpectEnds(*run);
+  const std::string expected = CliSplit(kPicked);
+  EXPECT_EQ(ReadFileBytes(folder.Exchange()), expected);
+  EXPECT_NE(expected.find("ch 12.5 20 5 0 \"" + kHiraganaA + "\r\n"), std::string::npos);
+  EXPECT_TRUE(fs::exists(folder.Dat()));
+}
+
+TEST_F(Tool, SpacingTypedIntoACellAndConfirmedWithEnter) {
+  ProgramFolder folder(kTool, L"rupena typed");
+  WriteFileBytes(folder.Exchange(), kPicked);
+  auto run = Start(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  const HWND grid = run->Control(kIdStringGrid1);
+  ASSERT_TRUE(WaitUntil([&] { return run->Focus() == grid; }));
+  // the current cell is the spacing after the first character: move to the
+  // second and type over it
+  run->TypeKey(VK_RIGHT);
+  ASSERT_TRUE(WaitUntil([&] {
+    return SendMessageW(grid, GM_GETCURCELL, 0, 0) == MAKELRESULT(2, 1);
+  }));
+  run->TypeChar(L'3');
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(grid, GM_ISEDITING, 0, 0) != 0; }));
+  ASSERT_TRUE(WaitUntil([&] { return run->Focus() != grid; }));
+  run->TypeChar(L'.');
+  run->TypeChar(L'5');
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(run->Focus()) == L"3.5"; }));
+  run->TypeKey(VK_RETURN);
+  ExpectEnds(*run);
+  EXPECT_EQ(ReadFileBytes(folder.Exchange()), CliSplit(kPicked, {L"--spacing", L"2=3.5"}));
+  // A at 10, あ at 12.5, B at 12.5 + 3.5 + 4
+  EXPECT_NE(ReadFileBytes(folder.Exchange()).find("ch 20 20 5 0 \"B\r\n"), std::string::npos);
+}
+
+TEST_F(Tool, CancelEscAndTheCloseBoxLeaveBothFilesAlone) {
+  struct Case {
+    const char* name;
+    void (*act)(RunningWindow&);
+  } cases[] = {
+      {"Cancel button", [](RunningWindow& r) { r.ClickButton(kIdButton2); }},
+      {"Esc", [](RunningWindow& r) { r.TypeKey(VK_ESCAPE); }},
+      {"Alt+N", [](RunningWindow& r) { r.PostChar(r.Focus(), L'n', true); }},
+      {"close box", [](RunningWindow& r) { PostMessageW(r.Main(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
+      {"Alt+F4", [](RunningWindow& r) { r.PostKey(r.Focus(), VK_F4, true); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ProgramFolder folder(kTool, L"rupena cancel");
+    WriteFileBytes(folder.Exchange(), kPicked);
+    WriteFileBytes(folder.Dat(), "33\r\n44\r\n");
+    auto run = Start(folder);
+    ASSERT_NE(run->Main(), nullptr);
+    // an edited spacing must not reach the file either
+    ASSERT_TRUE(WaitUntil([&] { return run->Focus() == run->Control(kIdStringGrid1); }));
+    run->TypeChar(L'9');
+    ASSERT_TRUE(WaitUntil([&] {
+      return SendMessageW(run->Control(kIdStringGrid1), GM_ISEDITING, 0, 0) != 0;
+    }));
+    if (std::string(c.name) != "Esc") {
+      SendMessageW(run->Control(kIdStringGrid1), GM_COMMITEDIT, 0, 0);
+    }
+    c.act(*run);
+    ExpectEnds(*run);
+    EXPECT_EQ(ReadFileBytes(folder.Exchange()), kPicked);
+    EXPECT_EQ(ReadFileBytes(folder.Dat()), "33\r\n44\r\n");
+  }
+}
+
+TEST_F(Tool, AltYIsOk) {
+  ProgramFolder folder(kTool, L"rupena alt y");
+  WriteFileBytes(folder.Exchange(), kPicked);
+  auto run = Start(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  run->PostChar(run->Focus(), L'y', true);
+  ExpectEnds(*run);
+  EXPECT_EQ(ReadFileBytes(folder.Exchange()), CliSplit(kPicked));
+}
+
+TEST_F(Tool, NothingHandedOverShowsTheNoticeAndOkOnlySavesThePosition) {
+  const std::string host = HostFile({" -5000 0 5000 0", "ci 0 0 100"});
+  ProgramFolder folder(kTool, L"rupena nothing");
+  WriteFileBytes(folder.Exchange(), host);
+  auto run = Start(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  EXPECT_EQ(WindowText(run->Control(kIdLabel2)), L"（指示していません）");
+  const HWND grid = run->Control(kIdStringGrid1);
+  EXPECT_EQ(ColCount(grid), 2);
+  SetWindowPos(run->Main(), nullptr, 120, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  run->ClickButton(kIdButton1);
+  ExpectEnds(*run);
+  EXPECT_EQ(ReadFileBytes(folder.Exchange()), host);
+  EXPECT_EQ(ReadFileBytes(folder.Dat()), "120\r\n80\r\n");
+}
+
+TEST_F(Tool, OnlyTheFirstOfSeveralTextsIsShownAndSplit) {
+  const std::string host = HostFile({"ch 0 0 1 0 \"XY", "ch 50 50 1 0 \"ABCDEF"});
+  ProgramFolder folder(kTool, L"rupena several");
+  WriteFileBytes(folder.Exchange(), host);
+  auto run = Start(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  EXPECT_EQ(WindowText(run->Control(kIdLabel2)), L"XY");
+  EXPECT_EQ(ColCount(run->Control(kIdStringGrid1)), 3);
+  run->ClickButton(kIdButton1);
+  ExpectEnds(*run);
+  const std::string out = ReadFileBytes(folder.Exchange());
+  EXPECT_EQ(out, CliSplit(host));
+  EXPECT_EQ(out.find("ABCDEF"), std::string::npos);
+}
+
+TEST_F(Tool, SliderAtFiveNarrowsTheDataColumnsOnly) {
+  ProgramFolder folder(kTool, L"rupena slider");
+  WriteFileBytes(folder.Exchange(), kPicked);
+  auto run = Start(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  const HWND grid = run->Control(kIdStringGrid1);
+  const HWND slider = run->Control(kIdTrackBar1);
+  for (int col = 1; col <= 3; ++col) EXPECT_EQ(ColWidth(grid, col), 32);
+  run->PostKey(slider, VK_HOME);
+  ASSERT_TRUE(WaitUntil([&] { return ColWidth(grid, 1) == 5; }));
+  EXPECT_EQ(SendMessageW(slider, TBM_GETPOS, 0, 0), 5);
+  EXPECT_EQ(ColWidth(grid, 0), 64);
+  for (int col = 1; col <= 3; ++col) EXPECT_EQ(ColWidth(grid, col), 5);
+  run->PostKey(slider, VK_END);
+  ASSERT_TRUE(WaitUntil([&] { return ColWidth(grid, 3) == 100; }));
+  EXPECT_EQ(ColWidth(grid, 0), 64);
+  run->ClickButton(kIdButton2);
+  ExpectEnds(*run);
+}
+
+TEST_F(Tool, StoredPositionIsAppliedAndAMissingOneGivesTheOrigin) {
+  struct Case {
+    const char* name;
+    const char* dat;  // nullptr: no file
+    POINT expected;
+  } cases[] = {
+      {"stored", "150\r\n90\r\n", {150, 90}},
+      {"missing", nullptr, {0, 0}},
+      {"garbage", "\xff\xfe junk\r\n", {0, 0}},
+      {"one line", "250", {250, 0}},
+      {"second line a word", "100\r\nabc\r\n", {100, 0}},
+      {"negative", "-40\r\n-30\r\n", {-40, -30}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ProgramFolder folder(kTool, L"rupena position");
+    WriteFileBytes(folder.Exchange(), kPicked);
+    if (c.dat != nullptr) WriteFileBytes(folder.Dat(), c.dat);
+    auto run = Start(folder);
+    ASSERT_NE(run->Main(), nullptr);
+    RECT r{};
+    GetWindowRect(run->Main(), &r);
+    EXPECT_EQ(r.left, c.expected.x);
+    EXPECT_EQ(r.top, c.expected.y);
+    run->ClickButton(kIdButton2);
+    ExpectEnds(*run);
+  }
+}
+
+TEST_F(Tool, WindowAndControlsSitWhereTheLayoutPutsThem) {
+  ProgramFolder folder(kTool, L"rupena geometry");
+  WriteFileBytes(folder.Exchange(), kPicked);
+  auto run = Start(folder);
+  const HWND main = run->Main();
+  ASSERT_NE(main, nullptr);
+  RECT client{};
+  GetClientRect(main, &client);
+  EXPECT_EQ(client.right, 487);
+  EXPECT_EQ(client.bottom, 223);
+  EXPECT_EQ(WindowText(main), L"ルペナ");
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(main, GWL_STYLE));
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  const HWND owner = GetWindow(main, GW_OWNER);
+  ASSERT_NE(owner, nullptr);
+  EXPECT_EQ(WindowText(owner), L"kt62_ルペナ");
+
+  struct Place {
+    int id;
+    RECT rect;  // right/bottom -1: sized to the text
+  } places[] = {
+      {kIdLabel1, {8, 8, -1, -1}},
+      {kIdLabel2, {8, 28, -1, 44}},
+      {kIdStringGrid1, {8, 48, 281, 129}},
+      {kIdLabel3, {96, 140, -1, -1}},
+      {kIdTrackBar1, {152, 136, 286, 161}},
+      {kIdButton1, {72, 168, 193, 193}},
+      {kIdButton2, {272, 168, 393, 193}},
+      {kIdMemo1, {288, 48, 481, 161}},
+      {kIdLabelA1, {0, 199, 487, 223}},
+  };
+  for (const Place& p : places) {
+    SCOPED_TRACE(p.id);
+    const HWND control = run->Control(p.id);
+    ASSERT_NE(control, nullptr);
+    const RECT r = ChildRect(control);
+    EXPECT_EQ(r.left, p.rect.left);
+    EXPECT_EQ(r.top, p.rect.top);
+    if (p.rect.right >= 0) {
+      EXPECT_EQ(r.right, p.rect.right);
+    }
+    if (p.rect.bottom >= 0) {
+      EXPECT_EQ(r.bottom, p.rect.bottom);
+    }
+    EXPECT_GT(r.right, r.left);
+    EXPECT_GT(r.bottom, r.top);
+  }
+  EXPECT_EQ(WindowText(run->Control(kIdLabel1)), L"指示した文字：");
+  EXPECT_EQ(WindowText(run->Control(kIdLabel2)), L"AあB");
+  EXPECT_EQ(WindowText(run->Control(kIdLabel3)), L"セル幅：");
+  EXPECT_EQ(WindowText(run->Control(kIdButton1)), L"ＯＫ(&Y)");
+  EXPECT_EQ(WindowText(run->Control(kIdButton2)), L"キャンセル(&N)");
+  EXPECT_EQ(WindowText(run->Control(kIdLabelA1)), L"　");
+  const std::wstring notes = WindowText(run->Control(kIdMemo1));
+  EXPECT_EQ(notes.substr(0, 11), L"◇特殊文字、制御文字、");
+  EXPECT_NE(notes.find(L"\r\n\r\n◆ブロック図形内のもの\r\n"), std::wstring::npos);
+  EXPECT_EQ(notes.substr(notes.size() - 9), L"　場合があります。");
+  EXPECT_EQ(SendMessageW(run->Control(kIdTrackBar1), TBM_GETRANGEMIN, 0, 0), 5);
+  EXPECT_EQ(SendMessageW(run->Control(kIdTrackBar1), TBM_GETRANGEMAX, 0, 0), 100);
+  EXPECT_EQ(SendMessageW(run->Control(kIdTrackBar1), TBM_GETPOS, 0, 0), 32);
+  // tab order: grid, slider, OK, Cancel
+  const int order[] = {kIdStringGrid1, kIdTrackBar1, kIdButton1, kIdButton2, kIdStringGrid1};
+  for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+    EXPECT_EQ(GetNextDlgTabItem(main, run->Control(order[i]), FALSE), run->Control(order[i + 1]));
+  }
+
+  fs::create_directories(kArtifacts);
+  const fs::path shot = kArtifacts / L"window.bmp";
+  EXPECT_TRUE(SaveWindowBitmap(main, shot));
+  run->ClickButton(kIdButton2);
+  ExpectEnds(*run);
+}
+
+TEST_F(Tool, JapaneseFolderWithBlanks) {
+  ProgramFolder folder(kTool, L"図面 ツール　ルペナ");
+  WriteFileBytes(folder.Exchange(), kPicked);
+  auto run = Start(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  run->ClickButton(kIdButton1);
+  ExpectEnds(*run);
+  EXPECT_EQ(ReadFileBytes(folder.Exchange()), CliSplit(kPicked));
+  const std::string dat = ReadFileBytes(folder.Dat());
+  ASSERT_GE(dat.size(), 6u);
+  EXPECT_EQ(dat.substr(dat.size() - 2), "\r\n");
+}
+
+TEST_F(Tool, BadInputStillShowsTheWindowAndEndsCleanly) {
+  struct Case {
+    const char* name;
+    const char* exchange;  // nullptr: no file
+    std::size_t size;
+  } cases[] = {
+      {"missing", nullptr, 0},
+      {"empty", "", 0},
+      {"garbage", "\x00\xff\xfe\x1a\x82\r\r\n\x81", 9},
+      {"text without a direction", "ch 0 0 0 0 \"AB\r\n", 16},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ProgramFolder folder(kTool, L"rupena bad");
+    const std::string bytes = c.exchange ? std::string(c.exchange, c.size) : std::string();
+    if (c.exchange != nullptr) WriteFileBytes(folder.Exchange(), bytes);
+    WriteFileBytes(folder.Dat(), std::string(100000, '9'));
+    auto run = Start(folder);
+    ASSERT_NE(run->Main(), nullptr);
+    run->ClickButton(kIdButton1);
+    ExpectEnds(*run);
+    if (c.exchange == nullptr) {
+      EXPECT_FALSE(fs::exists(folder.Exchange()));
+    } else if (std::string(c.name) == "text without a direction") {
+      // the characters are dropped by the writer, the header still goes out
+      EXPECT_EQ(ReadFileBytes(folder.Exchange()).substr(0, 4), "hd\r\n");
+    } else {
+      EXPECT_EQ(ReadFileBytes(folder.Exchange()), bytes);
+    }
+  }
+}
+
+TEST_F(Tool, UnwritableFilesAtOkLeaveTheExchangeFileAsItWas) {
+  ProgramFolder folder(kTool, L"rupena unwritable");
+  WriteFileBytes(folder.Exchange(), kPicked);
+  // folders in the way of the position file and of the temporary output
+  fs::create_directory(folder.Dat());
+  fs::create_directory(folder.Exchange().wstring() + L".~tmp");
+  auto run = Start(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  run->ClickButton(kIdButton1);
+  ExpectEnds(*run);
+  EXPECT_EQ(ReadFileBytes(folder.Exchange()), kPicked);
+}
+
+// Not a test of the tool's behaviour: the figure a person compares.
+TEST_F(Tool, StartupTimeAgainstAMinimalWindow) {
+  ProgramFolder folder(kTool, L"rupena timing");
+  ProgramFolder minimal(kMinimal, L"rupena minimal");
+  WriteFileBytes(folder.Exchange(), kPicked);
+  double tool = 1e9, bare = 1e9;
+  for (int i = 0; i < 3; ++i) {
+    {
+      RunningWindow run(minimal.Exe(), L"RupenaMinimalWindow");
+      ASSERT_NE(run.Main(), nullptr);
+      bare = std::min(bare, static_cast<double>(run.StartupTime().count()) / 1000.0);
+      PostMessageW(run.Main(), WM_CLOSE, 0, 0);
+      run.WaitForExit();
+    }
+    {
+      RunningWindow run(folder.Exe(), kMainWindowClass);
+      ASSERT_NE(run.Main(), nullptr);
+      tool = std::min(tool, static_cast<double>(run.StartupTime().count()) / 1000.0);
+      run.ClickButton(kIdButton2);
+      run.WaitForExit();
+    }
+  }
+  std::printf("startup to window shown, best of 3: tool %.1f ms, minimal window %.1f ms (%.2fx)\n",
+              tool, bare, tool / bare);
+}
+
+}  // namespace
+}  // namespace rupena::e2e
