@@ -94,9 +94,10 @@ _wine_start_xvfb() {
 # - Without a window manager on Xvfb, Wine waits two seconds for one whenever
 #   a managed window is hidden or destroyed; unmanaged windows do not wait.
 # - The Japanese system fonts are missing, and Wine's own pick for them has no
-#   Latin glyphs; the IPA fonts (fonts-ipafont) stand in.
+#   Latin glyphs; the IPA fonts (fonts-ipafont) stand in, and are linked to
+#   the caption font so that Japanese window titles show.
 _wine_configure_prefix() {
-  local marker=$WINEPREFIX/.rupena-prefix-settings-1
+  local marker=$WINEPREFIX/.rupena-prefix-settings-2
   [ -f "$marker" ] && return 0
   local reg
   reg=$(mktemp --suffix=.reg)
@@ -115,6 +116,9 @@ Windows Registry Editor Version 5.00
 "MS PGothic"="IPAPGothic"
 "ＭＳ 明朝"="IPAMincho"
 "MS Mincho"="IPAMincho"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink]
+"Tahoma"="ipagp.ttf,IPAPGothic"
 REG
   } >"$reg"
   if "$WINELOADER" regedit.exe /S "$(_wine_windows_path "$reg")" >/dev/null 2>&1; then
@@ -151,7 +155,8 @@ wine_start() {
       return 1
     }
   fi
-  wineserver -p
+  # an already running server (an earlier wine_start) answers with an error
+  wineserver -p 2>/dev/null || true
   _wine_configure_prefix
   # Waits for the server to answer, so the first test does not pay for it.
   "$WINELOADER" cmd.exe /c exit >/dev/null 2>&1 || true
