@@ -81,9 +81,14 @@ log "peak memory of one load"
 once_out=$("$BUILD/bench/reader_bench" --once "$DATA")
 peak_kib=$(field peak_rss_kib "$once_out")
 base_kib=$(field baseline_rss_kib "$once_out")
+# The three largest tables by the bytes of their records.
+tables=$(awk '$1 ~ /^table_bytes_/ { sub(/^table_bytes_/, "", $1); print $2, $1 }' <<<"$once_out" |
+  sort -rn | head -3 | awk '{ printf "%s%s %.1f MB", (NR > 1 ? ", " : ""), $2, $1 / 1e6 }')
+table_total=$(field table_bytes "$once_out")
 
 awk -v size="$size" -v lines="$lines" -v entities="$entities" -v r="$reader_s" -v first="$first_s" \
-  -v wc="$wc_s" -v mawk="$mawk_s" -v peak="$peak_kib" -v base="$base_kib" -v n="$REPEAT" '
+  -v wc="$wc_s" -v mawk="$mawk_s" -v peak="$peak_kib" -v base="$base_kib" -v n="$REPEAT" \
+  -v tables="$tables" -v tableTotal="$table_total" '
   function verdict(ok) { return ok ? "met" : "NOT met" }
   BEGIN {
     mem = peak * 1024 / size
@@ -93,4 +98,5 @@ awk -v size="$size" -v lines="$lines" -v entities="$entities" -v r="$reader_s" -
     printf "mawk sum of fields  %.3f s    mawk / reader = %5.2fx   target >= 5x   %s\n", mawk, mawk / r, verdict(mawk / r >= 5)
     printf "peak RSS of a load  %.1f MB   / file size   = %5.2fx   target <= 1.5x %s\n", peak * 1024 / 1e6, mem, verdict(mem <= 1.5)
     printf "                    (includes the program baseline of %.1f MB; without it %.2fx)\n", base * 1024 / 1e6, (peak - base) * 1024 / size
+    printf "                    records %.1f MB in the tables: %s\n", tableTotal / 1e6, tables
   }'

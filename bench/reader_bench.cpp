@@ -4,7 +4,8 @@
 //                                after ResetModel, and prints the first and
 //                                the best time of LoadExchangeFile
 //   reader_bench --once FILE     loads FILE once and prints the peak resident
-//                                memory of the whole process, before and after
+//                                memory of the whole process, before and after,
+//                                and the bytes of records each table holds
 //
 // Output is "key value" lines for scripts. The exit code is non-zero when the
 // file cannot be loaded, so a benchmark never reports figures for nothing.
@@ -17,6 +18,7 @@
 #include <iostream>
 #include <string_view>
 #include <system_error>
+#include <type_traits>
 
 #if __has_include(<sys/resource.h>)
 #include <sys/resource.h>
@@ -46,6 +48,35 @@ void PrintModel() {
             << Model.Circles.Count() << "\nmodel_arcs " << Model.Arcs.Count() << '\n';
 }
 
+// Where the memory of a load goes: records held per table, count times
+// record size (the strings' own heap bytes not included).
+void PrintTableBytes() {
+  std::size_t total = 0;
+  const auto print = [&total](std::string_view name, const auto& table) {
+    using Record = std::remove_cvref_t<decltype(table[0])>;
+    const std::size_t bytes = static_cast<std::size_t>(table.Count()) * sizeof(Record);
+    total += bytes;
+    if (bytes != 0) std::cout << "table_bytes_" << name << ' ' << bytes << '\n';
+  };
+  print("order", Model.EntityOrder);
+  print("lines", Model.Lines);
+  print("circles", Model.Circles);
+  print("arcs", Model.Arcs);
+  print("texts", Model.Texts);
+  print("points", Model.Points);
+  print("point_exs", Model.PointExs);
+  print("msg_texts", Model.MsgTexts);
+  print("blocks", Model.Blocks);
+  print("sl2", Model.Sl2Ps);
+  print("sl3", Model.Sl3Ps);
+  print("sl4", Model.Sl4Ps);
+  print("sc", Model.Scs);
+  print("se", Model.Ses);
+  print("so", Model.Sos);
+  print("sg", Model.Sgs);
+  std::cout << "table_bytes " << total << '\n';
+}
+
 #ifdef RUPENA_HAVE_RUSAGE
 long PeakRssKiB() {
   rusage usage{};
@@ -69,6 +100,7 @@ int Once(const std::filesystem::path& file) {
   std::cout << "seconds " << seconds << "\nbaseline_rss_kib " << baseline << "\npeak_rss_kib "
             << peak << '\n';
   PrintModel();
+  PrintTableBytes();
   JwwGaibu::ReleaseModel();
   return 0;
 #else

@@ -8,6 +8,16 @@ std::string ShortString(std::string_view text) {
   return std::string(text.substr(0, kShortStringMax));
 }
 
+TJwwFontName::TJwwFontName(std::string_view name) {
+  // The empty name needs no storage, which keeps empty() a pointer test.
+  if (!name.empty()) shared_ = new Shared{1, std::string(name)};
+}
+
+void TJwwFontName::Release() noexcept {
+  if (shared_ != nullptr && --shared_->sharers == 0) delete shared_;
+  shared_ = nullptr;
+}
+
 namespace {
 
 template <typename F>

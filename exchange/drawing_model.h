@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace JwwGaibu {
@@ -28,6 +29,53 @@ inline constexpr std::string_view kDefaultFontName =
 
 // Cuts a byte string to what a record's short string can hold.
 std::string ShortString(std::string_view text);
+
+// The font name of a text record: immutable, and shared by every record
+// stored while it was the current one. A file names one or two fonts for
+// many thousands of texts, so a record holds one pointer, not a string.
+// Reads as a std::string_view of its bytes and compares equal to any byte
+// string with the same bytes. Copies share the bytes; the count of sharers
+// is not atomic, as the model lives on one thread.
+class TJwwFontName {
+ public:
+  TJwwFontName() noexcept = default;
+  // Copies `name`; allocates unless it is empty, and may throw
+  // std::bad_alloc then.
+  explicit TJwwFontName(std::string_view name);
+  TJwwFontName(const TJwwFontName& other) noexcept : shared_(other.shared_) {
+    if (shared_ != nullptr) ++shared_->sharers;
+  }
+  TJwwFontName(TJwwFontName&& other) noexcept : shared_(other.shared_) { other.shared_ = nullptr; }
+  TJwwFontName& operator=(TJwwFontName other) noexcept {
+    std::swap(shared_, other.shared_);
+    return *this;
+  }
+  ~TJwwFontName() { Release(); }
+
+  std::string_view View() const noexcept {
+    return shared_ != nullptr ? std::string_view(shared_->bytes) : std::string_view();
+  }
+  operator std::string_view() const noexcept { return View(); }
+  const char* data() const noexcept { return View().data(); }
+  std::size_t size() const noexcept { return View().size(); }
+  bool empty() const noexcept { return shared_ == nullptr; }
+
+  friend bool operator==(const TJwwFontName& name, std::string_view bytes) noexcept {
+    return name.View() == bytes;
+  }
+  friend bool operator==(const TJwwFontName& a, const TJwwFontName& b) noexcept {
+    return a.View() == b.View();
+  }
+
+ private:
+  struct Shared {
+    std::size_t sharers;
+    std::string bytes;
+  };
+  void Release() noexcept;
+
+  Shared* shared_ = nullptr;
+};
 
 // A table that grows one block of 1000 records at a time. Growing never moves
 // a record, so indices and references stay valid and a large file costs one
@@ -45,7 +93,11 @@ class BlockTable {
   void MakeRoom() {
     const auto n = static_cast<std::size_t>(count_);
     if (n == Capacity()) {
-      blocks_.reserve(blocks_.size() + 1);
+      // The list of blocks grows geometrically: growing it by one each time
+      // left every shorter list behind as a hole in the heap.
+      if (blocks_.size() == blocks_.capacity()) {
+        blocks_.reserve(blocks_.size() < 8 ? 8 : 2 * blocks_.size());
+      }
       blocks_.push_back(std::make_unique<T[]>(kBlock));
     }
   }
@@ -111,7 +163,7 @@ struct TJwwEntText : TJwwEntHead {  // kind 4; Color holds the text colour
   double CharWidth = 0.0, CharHeight = 0.0, CharSpacing = 0.0;
   double X1 = 0.0, Y1 = 0.0;
   double DirX = 0.0, DirY = 0.0;  // direction vector, as the file gives it
-  std::string FontName;           // at most kShortStringMax bytes
+  TJwwFontName FontName;          // at most kShortStringMax bytes
   std::string Text;               // at most kShortStringMax bytes
 };
 

@@ -11,6 +11,15 @@
 #include "exchange/drawing_model.h"
 #include "textutil/text_utils.h"
 
+// SSE2 is part of every x86-64 processor; elsewhere the byte classes alone
+// do the cutting.
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define RUPENA_SPLIT_MASKS 1
+#else
+#define RUPENA_SPLIT_MASKS 0
+#endif
+
 namespace JwwGaibu {
 
 // ---------------------------------------------------------------------------
@@ -108,6 +117,126 @@ std::size_t BlankRun(const char* in, std::size_t n) noexcept {
   return k;
 }
 
+#if RUPENA_SPLIT_MASKS
+// One bit per byte of a block of up to 64 bytes, in memory order: blanks and
+// tabs, and the bytes that splitting cannot pass without the byte classes
+// (neither ordinary nor a blank or a tab).
+struct SplitMasks {
+  std::uint64_t separators = 0;
+  std::uint64_t special = 0;
+};
+
+// The bytes of a piece of a line, at most 16, in a register with zeros
+// above them. Piece loads never read outside the line.
+__m128i LoadShortPiece(const char* in, std::size_t n) noexcept {
+  std::uint64_t lo = 0;
+  std::uint64_t hi = 0;
+  if (n >= 8) {
+    std::memcpy(&lo, in, 8);
+    if (n > 8) {
+      std::memcpy(&hi, in + n - 8, 8);
+      hi >>= 8 * (16 - n);
+    }
+  } else if (n >= 4) {
+    // Two loads that overlap where n < 8; the shared bytes agree.
+    std::uint32_t a;
+    std::uint32_t b;
+    std::memcpy(&a, in, 4);
+    std::memcpy(&b, in + n - 4, 4);
+    lo = a | std::uint64_t{b} << (8 * (n - 4));
+  } else if (n != 0) {
+    lo = std::uint64_t{static_cast<unsigned char>(in[0])} |
+         std::uint64_t{static_cast<unsigned char>(in[n / 2])} << (8 * (n / 2)) |
+         std::uint64_t{static_cast<unsigned char>(in[n - 1])} << (8 * (n - 1));
+  }
+  return _mm_set_epi64x(static_cast<long long>(hi), static_cast<long long>(lo));
+}
+
+struct PieceMasks {
+  std::uint32_t separators;
+  std::uint32_t special;
+};
+
+PieceMasks ClassifyPiece(__m128i x) noexcept {
+  const __m128i sep =
+      _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\t')));
+  // Signed: bytes from 0x80 up compare below 0x21 as well.
+  const __m128i unprintable = _mm_cmplt_epi8(x, _mm_set1_epi8(0x21));
+  const __m128i quoteOrEquals =
+      _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')), _mm_cmpeq_epi8(x, _mm_set1_epi8('=')));
+  const __m128i special = _mm_or_si128(_mm_andnot_si128(sep, unprintable), quoteOrEquals);
+  return {static_cast<std::uint32_t>(_mm_movemask_epi8(sep)),
+          static_cast<std::uint32_t>(_mm_movemask_epi8(special))};
+}
+
+// `in` holds `n` (1..64) bytes of the line that begins at `first`; they are
+// copied to `out` on the way, as the cutter keeps them. The last 16 bytes
+// are loaded as one piece even where it overlaps the one before: a byte
+// classifies (and copies) the same in either, so the two simply agree.
+SplitMasks ClassifyBlock(const char* first, const char* in, std::size_t n, char* out) noexcept {
+  SplitMasks m;
+  const auto add = [&m](const PieceMasks& piece, int shift) {
+    if (shift >= 0) {
+      m.separators |= std::uint64_t{piece.separators} << shift;
+      m.special |= std::uint64_t{piece.special} << shift;
+    } else {
+      m.separators |= std::uint64_t{piece.separators} >> -shift;
+      m.special |= std::uint64_t{piece.special} >> -shift;
+    }
+  };
+  if (n >= 16) {
+    // Always four loads, the later ones held back to end at the block's
+    // end: no loop whose count varies with the line's length.
+    for (std::size_t k = 0; k < 64; k += 16) {
+      const std::size_t at = k + 16 <= n ? k : n - 16;
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), x);
+      add(ClassifyPiece(x), static_cast<int>(at));
+    }
+  } else if (in + n - first >= 16) {
+    add(ClassifyPiece(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + n - 16))),
+        static_cast<int>(n) - 16);
+    std::memcpy(out, in, n);
+  } else {
+    std::memcpy(out, in, n);
+    // The zeros above the bytes read as special; they are outside the block.
+    const PieceMasks piece = ClassifyPiece(LoadShortPiece(in, n));
+    const std::uint32_t inBlock = (std::uint32_t{1} << n) - 1;
+    add({piece.separators & inBlock, piece.special & inBlock}, 0);
+  }
+  return m;
+}
+
+// Whether `hit` marks any of the `n` bytes at `in`, of the line that begins
+// at `first`, pieces loaded as ClassifyBlock loads them.
+template <typename Hit>
+bool AnyByte(const char* first, const char* in, std::size_t n, Hit hit) noexcept {
+  const auto marks = [&hit](__m128i x) {
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(hit(x)));
+  };
+  if (n >= 16) {
+    for (std::size_t k = 0; k + 16 < n; k += 16) {
+      if (marks(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + k))) != 0) return true;
+    }
+    return marks(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + n - 16))) != 0;
+  }
+  if (n == 0) return false;
+  if (in + n - first >= 16) {
+    return marks(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + n - 16))) >> (16 - n) != 0;
+  }
+  return (marks(LoadShortPiece(in, n)) & ((std::uint32_t{1} << n) - 1)) != 0;
+}
+
+// Whether no byte of the `n` bytes at `in` is one that is dropped once
+// splitting is off (a control byte, a tab, 0xFE or 0xFF) wherever it stands.
+bool NoneDroppable(const char* first, const char* in, std::size_t n) noexcept {
+  return !AnyByte(first, in, n, [](__m128i x) {
+    return _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(0x1F)), x),
+                        _mm_cmpeq_epi8(_mm_max_epu8(x, _mm_set1_epi8(static_cast<char>(0xFE))), x));
+  });
+}
+#endif
+
 }  // namespace
 
 void FieldCutter::Cut(std::string_view line) {
@@ -127,6 +256,62 @@ void FieldCutter::Cut(std::string_view line) {
   std::size_t w = 0;
   std::size_t field = 0;
   std::size_t fieldBegin = 0;
+
+#if RUPENA_SPLIT_MASKS
+  // Up to the first byte that needs the byte classes, the fields are the
+  // runs between blanks and tabs. Most host lines are nothing else, so they
+  // are cut 64 bytes at a time from bit masks, with no branch per byte or on
+  // the length of a run. That stretch is copied as it stands, blanks and
+  // all, and the fields are marked in the copy; the loops below take over
+  // from the first such byte, writing on behind the open field (the copy
+  // may run past that byte; nothing there is part of a field).
+  {
+    bool open = false;  // a field runs up to i
+    while (i < n) {
+      const std::size_t len = n - i < 64 ? n - i : 64;
+      const SplitMasks m = ClassifyBlock(in, in + i, len, out + i);
+      const std::size_t stop =
+          m.special != 0 ? static_cast<std::size_t>(std::countr_zero(m.special)) : len;
+      const std::uint64_t beforeStop =
+          stop == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << stop) - 1;
+      // Runs of field bytes before `stop`, by their first and last bytes;
+      // the two lists are walked side by side.
+      const std::uint64_t runs = ~m.separators & beforeStop;
+      std::uint64_t starts = runs & ~(runs << 1);
+      std::uint64_t lasts = runs & ~(runs >> 1);
+      if (open && (m.separators & 1) != 0) {  // the field from the last block ends
+        open = false;
+        end_[field] = i;
+        if (++field == kMaxFields) {
+          count_ = kMaxFields;
+          return;
+        }
+      }
+      while (starts != 0) {
+        const auto first = static_cast<std::size_t>(std::countr_zero(starts));
+        const auto last = static_cast<std::size_t>(std::countr_zero(lasts));
+        starts &= starts - 1;
+        lasts &= lasts - 1;
+        if (!open) begin_[field] = i + first;  // else the run goes on from the last block
+        open = true;
+        if (last + 1 < stop) {  // a blank or tab follows: the field ends
+          open = false;
+          end_[field] = i + last + 1;
+          if (++field == kMaxFields) {
+            // A further field would leave the model's 32; nothing after it
+            // can reach a rule, so the rest of the line is not looked at.
+            count_ = kMaxFields;
+            return;
+          }
+        }
+      }
+      i += stop;
+      if (stop != len) break;
+    }
+    w = i;
+    fieldBegin = open ? begin_[field] : i;
+  }
+#endif
 
   bool splitting = true;
   while (splitting) {
@@ -178,6 +363,22 @@ void FieldCutter::Cut(std::string_view line) {
         break;
     }
   }
+#if RUPENA_SPLIT_MASKS
+  // The text after a quote usually drops nothing, and then it is kept as it
+  // stands but for a lead byte in the last position, which only a walk over
+  // the characters can tell from a trail byte.
+  if (i < n && NoneDroppable(in, in + i, n - i)) {
+    std::size_t keptEnd = n;
+    if (MyFunc::IsLeadByte(static_cast<unsigned char>(in[n - 1]))) {
+      std::size_t k = i;
+      while (k + 1 < n) k += MyFunc::IsLeadByte(static_cast<unsigned char>(in[k])) ? 2u : 1u;
+      if (k == n - 1) keptEnd = n - 1;
+    }
+    std::memcpy(out + w, in + i, keptEnd - i);
+    w += keptEnd - i;
+    i = n;
+  }
+#endif
   for (;;) {
     const std::size_t run = CopyOrdinaryRun<false>(in + i, n - i, out + w);
     i += run;
@@ -506,7 +707,8 @@ void StoreArc(const Line& l) {
 // The text fields shared by kind 4 and the text part of kind 7. The strings
 // are made by the caller before the record exists, so running out of memory
 // there leaves no half-filled record behind.
-void FillText(TJwwEntText& r, const Line& l, int kind, std::string font, std::string text) {
+void FillText(TJwwEntText& r, const Line& l, int kind, const TJwwFontName& font,
+              std::string text) {
   const TJwwAttr& a = Model.CurAttr;
   r.TextKind = kind;
   r.CharStyle = a.CharStyle;
@@ -527,22 +729,32 @@ void FillText(TJwwEntText& r, const Line& l, int kind, std::string font, std::st
   r.Y1 = l.Value(2);
   r.DirX = l.Value(3);
   r.DirY = l.Value(4);
-  r.FontName = std::move(font);
+  r.FontName = font;
   r.Text = std::move(text);
 }
 
+// The font name the next text record shares: the current one as a record
+// keeps it, made anew only when that differs from the last one handed out.
+const TJwwFontName& SharedFontName() {
+  static TJwwFontName shared;
+  const std::string_view name =
+      std::string_view(Model.CurAttr.FontName).substr(0, kShortStringMax);
+  if (shared != name) shared = TJwwFontName(name);
+  return shared;
+}
+
 void StoreText(const Line& l) {
-  std::string font = ShortString(Model.CurAttr.FontName);
+  const TJwwFontName& font = SharedFontName();
   std::string text = ShortString(l.Field(5));
   const int kind = TextKindOf(l.key);
   if (Model.CurAttr.MsgMode && kind == 2) {
     TJwwEntMsgText& r = StoreEntity(Model.MsgTexts, kKindMsgText);
     r.Line = Model.HeldLine;
     StampHeader(r.Text);
-    FillText(r.Text, l, 2, std::move(font), std::move(text));
+    FillText(r.Text, l, 2, font, std::move(text));
   } else {
     TJwwEntText& r = StoreEntity(Model.Texts, kKindText);
-    FillText(r, l, kind, std::move(font), std::move(text));
+    FillText(r, l, kind, font, std::move(text));
   }
   FinishEntity(true);
 }
@@ -782,6 +994,12 @@ constexpr std::size_t kChunk = std::size_t{1} << 20;
 // Whether a line needs the slow path of Physical. One pass over the line
 // instead of a search per byte value, as lines are short and many.
 bool HasCrOrCtrlZ(std::string_view line) noexcept {
+#if RUPENA_SPLIT_MASKS
+  return AnyByte(line.data(), line.data(), line.size(), [](__m128i x) {
+    return _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\r')),
+                        _mm_cmpeq_epi8(x, _mm_set1_epi8(kCtrlZ)));
+  });
+#else
   const char* const p = line.data();
   const std::size_t n = line.size();
   std::size_t k = 0;
@@ -799,6 +1017,7 @@ bool HasCrOrCtrlZ(std::string_view line) noexcept {
     if (p[k] == '\r' || p[k] == kCtrlZ) return true;
   }
   return false;
+#endif
 }
 
 // Splits the byte stream into physical lines (ended by LF) and hands each,
@@ -826,21 +1045,29 @@ class LineFeeder {
   // Feeds a chunk; a line that runs past its end is kept for the next one.
   bool Chunk(std::string_view chunk) {
     std::size_t pos = 0;
+    if (!carry_.empty()) {
+      const std::size_t lf = chunk.find('\n');
+      if (lf == std::string_view::npos) {
+        carry_.append(chunk);
+        return true;
+      }
+      carry_.append(chunk.substr(0, lf));
+      const bool more = Physical(carry_);
+      ReleaseCarry();
+      if (!more) return false;
+      pos = lf + 1;
+    }
+#if RUPENA_SPLIT_MASKS
+    if (!Lines(chunk, pos)) return false;
+#else
     for (;;) {
       const std::size_t lf = chunk.find('\n', pos);
       if (lf == std::string_view::npos) break;
       const std::string_view piece = chunk.substr(pos, lf - pos);
       pos = lf + 1;
-      bool more;
-      if (carry_.empty()) {
-        more = Physical(piece);
-      } else {
-        carry_.append(piece);
-        more = Physical(carry_);
-        ReleaseCarry();
-      }
-      if (!more) return false;
+      if (!Physical(piece)) return false;
     }
+#endif
     carry_.append(chunk.substr(pos));
     return true;
   }
@@ -863,6 +1090,68 @@ class LineFeeder {
     return scratch_;
   }
 
+#if RUPENA_SPLIT_MASKS
+  // The whole lines of `chunk` from `pos` on, found in one pass that marks
+  // line feeds, CRs and Ctrl-Zs 64 bytes at a time; `pos` is left where the
+  // unfinished last line begins. A line with no CR or Ctrl-Z but the CR of
+  // its CR LF goes straight to the rules, anything else through Physical.
+  bool Lines(std::string_view chunk, std::size_t& pos) {
+    const char* const base = chunk.data();
+    const std::size_t n = chunk.size();
+    std::size_t firstCrOrCtrlZ = std::string_view::npos;
+    for (std::size_t k = pos; k < n; k += 64) {
+      const std::size_t len = n - k < 64 ? n - k : 64;
+      std::uint64_t lf = 0;
+      std::uint64_t crOrCtrlZ = 0;
+      const auto mark = [&](__m128i x, int shift) {
+        const auto bits = [](__m128i lanes) {
+          return std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(lanes))};
+        };
+        const std::uint64_t lfBits = bits(_mm_cmpeq_epi8(x, _mm_set1_epi8('\n')));
+        const std::uint64_t otherBits = bits(_mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\r')),
+                                                          _mm_cmpeq_epi8(x, _mm_set1_epi8(kCtrlZ))));
+        lf |= shift >= 0 ? lfBits << shift : lfBits >> -shift;
+        crOrCtrlZ |= shift >= 0 ? otherBits << shift : otherBits >> -shift;
+      };
+      if (len >= 16) {
+        // As in ClassifyBlock: four loads, the later ones held back to end
+        // at the block's end; overlapping loads mark the same bits.
+        for (std::size_t j = 0; j < 64; j += 16) {
+          const std::size_t at = j + 16 <= len ? j : len - 16;
+          mark(_mm_loadu_si128(reinterpret_cast<const __m128i*>(base + k + at)),
+               static_cast<int>(at));
+        }
+      } else if (k + len >= 16) {
+        mark(_mm_loadu_si128(reinterpret_cast<const __m128i*>(base + k + len - 16)),
+             static_cast<int>(len) - 16);
+      } else {
+        mark(LoadShortPiece(base + k, len), 0);  // its zeros mark nothing
+      }
+      for (std::uint64_t marks = lf | crOrCtrlZ; marks != 0; marks &= marks - 1) {
+        const auto bit = static_cast<unsigned>(std::countr_zero(marks));
+        const std::size_t at = k + bit;
+        if ((crOrCtrlZ >> bit & 1) != 0) {
+          if (firstCrOrCtrlZ == std::string_view::npos) firstCrOrCtrlZ = at;
+          continue;
+        }
+        const std::string_view line(base + pos, at - pos);
+        bool more = true;
+        if (firstCrOrCtrlZ == std::string_view::npos) {
+          ApplyLine(line);
+        } else if (firstCrOrCtrlZ == at - 1 && base[at - 1] == '\r') {
+          ApplyLine(line.substr(0, line.size() - 1));
+        } else {
+          more = Physical(line);
+        }
+        if (!more) return false;
+        pos = at + 1;
+        firstCrOrCtrlZ = std::string_view::npos;
+      }
+    }
+    return true;
+  }
+#endif
+
   void ReleaseCarry() {
     carry_.clear();
     if (carry_.capacity() > 4 * kChunk) carry_.shrink_to_fit();
@@ -882,7 +1171,8 @@ bool Load(const std::filesystem::path& path) {
   if (!in.is_open()) return false;
   std::filebuf& buf = *in.rdbuf();
 
-  const auto chunk = std::make_unique<char[]>(kChunk);
+  // Every byte of the chunk is written by the read before it is looked at.
+  const auto chunk = std::make_unique_for_overwrite<char[]>(kChunk);
   LineFeeder feeder;
   std::uintmax_t total = 0;
   for (;;) {

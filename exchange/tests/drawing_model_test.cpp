@@ -4,7 +4,10 @@
 
 #include <climits>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 
 namespace JwwGaibu {
 namespace {
@@ -153,6 +156,73 @@ TEST(ShortStrings, CutAtTwoHundredFiftyFiveBytes) {
   EXPECT_EQ(ShortString(""), "");
   EXPECT_EQ(ShortString(std::string(255, 'a')), std::string(255, 'a'));
   EXPECT_EQ(ShortString(std::string(256, 'a')), std::string(255, 'a'));
+}
+
+TEST(FontNames, CompareByTheirBytes) {
+  struct Case {
+    std::string_view stored;
+    std::string_view other;
+    bool equal;
+  };
+  const Case cases[] = {
+      {"", "", true},
+      {kDefaultFontName, kDefaultFontName, true},
+      {"<A>", "<A>", true},
+      {"<A>", "<B>", false},
+      {"<A>", "<A", false},
+      {"<A>", "", false},
+      {"", "<A>", false},
+      {std::string_view("a\0b", 3), std::string_view("a\0c", 3), false},
+      {std::string_view("a\0b", 3), "a", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.stored) + " against " + std::string(c.other));
+    const TJwwFontName name(c.stored);
+    EXPECT_EQ(name == c.other, c.equal);
+    EXPECT_EQ(c.other == name, c.equal);
+    EXPECT_EQ(name == std::string(c.other), c.equal);
+    EXPECT_EQ(name == TJwwFontName(c.other), c.equal);
+    EXPECT_EQ(name.size(), c.stored.size());
+    EXPECT_EQ(name.empty(), c.stored.empty());
+    EXPECT_EQ(std::string_view(name), c.stored);
+  }
+  EXPECT_TRUE(TJwwFontName() == "");
+}
+
+TEST(FontNames, CopiesShareAndOutliveTheOriginal) {
+  std::string bytes = "<\x82\x6c\x82\x72 A>";
+  auto original = std::make_unique<TJwwFontName>(bytes);
+  bytes.assign("changed");  // the name holds its own bytes
+  TJwwFontName copy = *original;
+  EXPECT_EQ(copy.data(), original->data());
+  TJwwFontName assigned;
+  assigned = copy;
+  EXPECT_EQ(assigned.data(), original->data());
+  original.reset();
+  EXPECT_EQ(copy, "<\x82\x6c\x82\x72 A>");
+  EXPECT_EQ(assigned, "<\x82\x6c\x82\x72 A>");
+
+  TJwwFontName moved = std::move(copy);
+  EXPECT_EQ(moved, "<\x82\x6c\x82\x72 A>");
+  const TJwwFontName& self = moved;
+  moved = self;
+  EXPECT_EQ(moved, "<\x82\x6c\x82\x72 A>");
+  assigned = TJwwFontName("<B>");
+  EXPECT_EQ(assigned, "<B>");
+  EXPECT_EQ(moved, "<\x82\x6c\x82\x72 A>");
+}
+
+// A text record copied out of the model keeps its font name after the model
+// is reset and refilled.
+TEST(FontNames, RecordCopiesSurviveAReset) {
+  ResetModel();
+  StoreEntity(Model.Texts, kKindText).FontName = TJwwFontName("<A>");
+  const TJwwEntText kept = Model.Texts[0];
+  ResetModel();
+  StoreEntity(Model.Texts, kKindText).FontName = TJwwFontName("<B>");
+  ReleaseModel();
+  EXPECT_EQ(kept.FontName, "<A>");
+  ResetModel();
 }
 
 TEST(OutputPreparation, WrittenAttributesBackToDefaults) {

@@ -160,6 +160,63 @@ TEST(FieldCutting, AtMostThirtyTwoFields) {
   }
 }
 
+// The cutting rules of the header, one byte at a time.
+Fields ReferenceCut(std::string_view line) {
+  Fields fields{""};
+  bool splitting = true;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const auto b = static_cast<unsigned char>(line[i]);
+    if ((b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD)) {
+      if (i + 1 == line.size()) break;
+      fields.back() += line.substr(i, 2);
+      ++i;
+    } else if (b == '\t' && !splitting) {
+      // dropped
+    } else if ((b == ' ' || b == '\t') && splitting) {
+      if (fields.back().empty()) continue;
+      if (fields.size() == FieldCutter::kMaxFields) return fields;
+      fields.emplace_back();
+    } else if (b < 0x20 || b > 0xFD) {
+      // dropped
+    } else if (b == '"' && splitting) {
+      splitting = false;
+    } else {
+      fields.back() += static_cast<char>(b);
+      if (b == '=') splitting = false;
+    }
+  }
+  return fields;
+}
+
+// Random lines against the reference: mostly host-like fields and blanks, so
+// that long stretches need no byte classes, with every kind of byte the
+// rules treat apart mixed in at every rate, and lengths across several
+// 64-byte blocks and the 32-field limit.
+TEST(FieldCutting, RandomLinesFollowTheRules) {
+  std::mt19937 rng(20240611);
+  const std::string_view plain[] = {" ", "  ", "\t", "-8156.21790089866", "0", "1000", "ci", "ch", "x"};
+  const std::string_view odd[] = {"\"", "=", "\x82\xa0", "\x83\x5c", "\x82", "\x81\x40", "\x1f", "\x7f",
+                                  "\xa0", "\xdf", "\xfe", "\xff", "\x80", "\xfd", std::string_view("\0", 1),
+                                  "\x82\x22", "\x82\t", "\x82 ", "\r"};
+  FieldCutter cutter;  // reused, as the reader reuses it
+  for (int round = 0; round < 20000; ++round) {
+    const auto oddRate = 1 + rng() % 40;
+    const std::size_t pieces = rng() % (round % 10 == 0 ? 120 : 24);
+    std::string line;
+    for (std::size_t k = 0; k < pieces; ++k) {
+      line += rng() % oddRate == 0 ? odd[rng() % std::size(odd)] : plain[rng() % std::size(plain)];
+    }
+    cutter.Cut(line);
+    Fields got;
+    for (std::size_t k = 0; k < cutter.Count(); ++k) got.emplace_back(cutter.Field(k));
+    const Fields want = ReferenceCut(line);
+    if (got != want) {
+      ADD_FAILURE() << "line of " << line.size() << " bytes, round " << round;
+      return;
+    }
+  }
+}
+
 TEST(FieldCutting, ReusedCutterForgetsTheLongerLine) {
   FieldCutter cutter;
   cutter.Cut("ch 1 2 3 4 \"" + std::string(10 << 20, 'x'));
@@ -416,6 +473,28 @@ TEST(TextLines, RotatedDimensionAndLongStrings) {
   EXPECT_EQ(Model.CurAttr.FontName, font);
 }
 
+// Texts share the font name they were stored under instead of a copy each;
+// a new font name is shared from its first text on.
+TEST(TextLines, RecordsShareTheirFontName) {
+  Read({"ch 0 0 1 0 \"a", "cs 0 0 1 0 \"b", "cn$<A>", "ch 0 0 1 0 \"c", "ch 0 0 1 0 \"d", "cn$", "ch 0 0 1 0 \"e",
+        "cn$<A>", "ch 0 0 1 0 \"f"});
+  ASSERT_EQ(Model.Texts.Count(), 6);
+  const BlockTable<TJwwEntText>& texts = Model.Texts;
+  EXPECT_EQ(texts[0].FontName, kDefaultFontName);
+  EXPECT_EQ(texts[0].FontName.data(), texts[1].FontName.data());
+  EXPECT_EQ(texts[2].FontName, "<A>");
+  EXPECT_EQ(texts[2].FontName.data(), texts[3].FontName.data());
+  EXPECT_EQ(texts[4].FontName, "");
+  EXPECT_TRUE(texts[4].FontName.empty());
+  EXPECT_EQ(texts[5].FontName, "<A>");
+  EXPECT_EQ(texts[3].FontName, "<A>");  // the earlier ones keep theirs
+
+  // A font name set straight into the attribute state counts as well.
+  Model.CurAttr.FontName = "<B>";
+  ReadExchangeLine("ch 0 0 1 0 \"g");
+  EXPECT_EQ(Model.Texts[6].FontName, "<B>");
+}
+
 TEST(EntityLines, EachKindWithItsFields) {
   Read({"lc3", "pn5", "lc10 9", "ci 1 2 3", "ci 1 2 3 4 5 6 7", "ci 1 2 3 4 5 6 7 8 9", "pt 1 2", "pt 1 2 3 4 5",
         "pt 1 2 3", "BL 5 6 \x83\x75\x83\x8d\x83\x62\x83\x4e extra", "sc 1 2 3 4 5 6 7 8", "se 1 2 3 4 5 6 7 -8",
@@ -578,6 +657,51 @@ TEST(ExchangeFileLoading, LineEnds) {
     bool ok = false;
     EXPECT_EQ(LoadedBlockNames(c.bytes, &ok), c.names);
     EXPECT_TRUE(ok);
+  }
+}
+
+// The format's line splitting, one physical line at a time.
+std::vector<std::string> BlockNamesLineByLine(std::string_view data) {
+  ResetModel();
+  std::size_t pos = 0;
+  while (pos < data.size()) {
+    std::size_t end = data.find('\n', pos);
+    if (end == std::string_view::npos) end = data.size();
+    std::string_view physical = data.substr(pos, end - pos);
+    pos = end + 1;
+    std::string line;
+    for (const char c : physical) {
+      if (c != '\r') line.push_back(c);
+    }
+    const std::size_t z = line.find('\x1a');
+    if (z == 0) break;
+    ReadExchangeLine(std::string_view(line).substr(0, z));
+    if (z != std::string::npos && line.find('\x1a', z + 1) != std::string::npos) break;
+  }
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(Model.Blocks.Count()); ++i) {
+    names.push_back(Model.Blocks[i].Name);
+  }
+  return names;
+}
+
+// Files of block lines whose names hold lone CRs, CR LFs and now and then a
+// Ctrl-Z at every distance from each other and from the reader's 16- and
+// 64-byte steps, loaded whole and line by line.
+TEST(ExchangeFileLoading, RandomLineEndsMatchLineByLineReading) {
+  std::mt19937 rng(20240612);
+  const std::string_view pieces[] = {"a", "bcdefgh", " ", "\x82\xa0", "\r", "\r", "\n", "\r\n", "\r\n"};
+  for (int round = 0; round < 40; ++round) {
+    SCOPED_TRACE(round);
+    std::string bytes;
+    while (bytes.size() < 6000) {
+      bytes += "BL 0 0 \"";
+      const std::size_t count = rng() % 40;
+      for (std::size_t k = 0; k < count; ++k) bytes += pieces[rng() % std::size(pieces)];
+      if (round % 4 == 0 && rng() % 50 == 0) bytes += rng() % 2 ? "z\x1a" : "\x1a";
+      bytes += rng() % 2 ? "\r\n" : "\n";
+    }
+    EXPECT_EQ(LoadedBlockNames(bytes), BlockNamesLineByLine(bytes));
   }
 }
 

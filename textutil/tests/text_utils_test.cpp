@@ -2,15 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfloat>
+#include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <initializer_list>
 #include <cstdint>
 #include <limits>
 #include <numbers>
+#include <random>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace {
 
@@ -311,6 +316,123 @@ TEST(RealParsing, VeryLongTextsAreReadWholly) {
   // Ten million digits before the point overflow the double range.
   EXPECT_EQ(ParseFloatOrZero(many), 0.0);
   EXPECT_EQ(ParseFloatOrZero("1." + many + " "), 0.0);
+}
+
+// The reading before the fast path existed: the validated magnitude through
+// from_chars, then the sign. Only for texts of the grammar.
+double ReferenceReal(std::string_view text) {
+  const bool negative = !text.empty() && text[0] == '-';
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) text.remove_prefix(1);
+  double magnitude = 0.0;
+  const auto [end, ec] =
+      std::from_chars(text.data(), text.data() + text.size(), magnitude, std::chars_format::general);
+  if (ec != std::errc{} || end != text.data() + text.size()) return 0.0;
+  return negative ? -magnitude : magnitude;
+}
+
+// Numbers as the host writes them: up to 17 digits, the point anywhere in
+// them (also first or last) or absent, and now and then an exponent of the
+// host's three-digit form ("e-005") or a plain one.
+std::string HostStyleNumber(std::mt19937_64& rng) {
+  std::string s;
+  if (rng() % 2 == 0) s += '-';
+  const std::size_t digits = 1 + rng() % 17;
+  const std::size_t point = rng() % (digits + 2);  // before digit `point`; digits + 1: none
+  for (std::size_t k = 0; k < digits; ++k) {
+    if (k == point) s += '.';
+    s += static_cast<char>('0' + rng() % 10);
+  }
+  if (point == digits) s += '.';
+  switch (rng() % 4) {
+    case 0: {
+      char buffer[8];
+      const unsigned e = static_cast<unsigned>(rng() % 31);
+      std::snprintf(buffer, sizeof buffer, "e%c%03u", rng() % 2 ? '-' : '+', e);
+      s += buffer;
+      break;
+    }
+    case 1:
+      s += (rng() % 2 ? "e" : "E") + std::to_string(static_cast<int>(rng() % 61) - 30);
+      break;
+    default:
+      break;
+  }
+  return s;
+}
+
+std::uint64_t Bits(double v) { return std::bit_cast<std::uint64_t>(v); }
+
+TEST(RealParsing, HostStyleNumbersMatchFromCharsBitForBit) {
+  std::mt19937_64 rng(20240611);
+  int mismatches = 0;
+  for (int i = 0; i < 300'000 && mismatches < 10; ++i) {
+    const std::string text = HostStyleNumber(rng);
+    const double got = ParseFloatOrZero(text);
+    const double want = ReferenceReal(text);
+    if (Bits(got) != Bits(want)) {
+      ++mismatches;
+      ADD_FAILURE() << "text \"" << text << "\": got " << std::hexfloat << got << ", want " << want;
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+}
+
+TEST(RealParsing, EdgesOfTheExactRange) {
+  const std::string_view texts[] = {
+      "9007199254740991",       "9007199254740992",        "9007199254740993",
+      "9007199254740992e-3",    "9007199254740993e-3",     "900719925474099.2e1",
+      "9007199254740991e22",    "9007199254740991e23",     "9007199254740991e-22",
+      "9007199254740991e-23",   "9007199254740993e-22",    "1e22",
+      "1e23",                   "1e-22",                   "1e-23",
+      "123e20",                 "0.000000000000000000001e22", "1234567890123456789",
+      "12345678901234567890",   "1234567890123456789012345", "1234567890123456789012345e-25",
+      "12345678.12345678",      "12345678",                "123456789",
+      "1234567.8",              "0.12345678901234567",     "-8.73415778018451e-006",
+      "-3.2783543701953e-005",  "749.999999999999",        "14756.3576849561",
+      "4.35e+021",              "2.5e-022",                "00000000000000000001e-3",
+  };
+  for (const std::string_view text : texts) {
+    SCOPED_TRACE("text: \"" + std::string(text) + "\"");
+    EXPECT_EQ(Bits(ParseFloatOrZero(text)), Bits(ReferenceReal(text)));
+  }
+  EXPECT_EQ(ParseFloatOrZero("9007199254740991e22"), 9007199254740991e22);
+  EXPECT_EQ(ParseFloatOrZero("1e23"), 1e23);
+  EXPECT_EQ(ParseFloatOrZero("1234567890123456789012345"), 1234567890123456789012345.0);
+}
+
+TEST(RealParsing, SignOfZero) {
+  struct Case {
+    std::string_view text;
+    bool negative;
+  };
+  const Case cases[] = {
+      {"-0", true},     {"-0.0", true},  {"-.0", true},    {"-0.", true},
+      {"-0e5", true},   {"-0e-30", true}, {"-000000000000000000000000", true},
+      {"0", false},     {"+0", false},   {"-", false},     {"-.", false},
+      {"-1e-400", false}, {"-x", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("text: \"" + std::string(c.text) + "\"");
+    const double got = ParseFloatOrZero(c.text);
+    EXPECT_EQ(got, 0.0);
+    EXPECT_EQ(std::signbit(got), c.negative);
+  }
+}
+
+// A byte that is no digit inside a run of digits, at every position of the
+// eight-byte steps, makes the text a non-number.
+TEST(RealParsing, StrayByteInsideTheDigits) {
+  const std::string digits = "123456789012345";
+  for (int v = 0; v < 256; ++v) {
+    const char b = static_cast<char>(v);
+    if ((b >= '0' && b <= '9') || b == '.' || b == 'e' || b == 'E' || b == '-' || b == '+') continue;
+    for (std::size_t at = 1; at < digits.size(); ++at) {
+      const std::string text = digits.substr(0, at) + b + digits.substr(at);
+      SCOPED_TRACE(testing::Message() << "byte " << v << " at " << at);
+      EXPECT_EQ(ParseFloatOrZero(text), 0.0);
+      EXPECT_EQ(ParseFloatOrZero("0." + text), 0.0);
+    }
+  }
 }
 
 struct StripCase {
