@@ -336,8 +336,8 @@ double ReferenceReal(std::string_view text) {
 std::string HostStyleNumber(std::mt19937_64& rng) {
   std::string s;
   if (rng() % 2 == 0) s += '-';
-  const std::size_t digits = 1 + rng() % 17;
-  const std::size_t point = rng() % (digits + 2);  // before digit `point`; digits + 1: none
+  const auto digits = static_cast<std::size_t>(1 + rng() % 17);
+  const auto point = static_cast<std::size_t>(rng() % (digits + 2));  // before digit `point`; digits + 1: none
   for (std::size_t k = 0; k < digits; ++k) {
     if (k == point) s += '.';
     s += static_cast<char>('0' + rng() % 10);
