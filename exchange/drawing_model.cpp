@@ -119,16 +119,7 @@ void PrepareOutputState() {
   m.AttrFresh.fill(true);
   const TJwwAttr defaults;
   TJwwAttr& a = m.CurAttr;
-  a.LayerGroup = defaults.LayerGroup;
-  a.Layer = defaults.Layer;
-  a.LineColor = defaults.LineColor;
-  a.LineType = defaults.LineType;
-  a.LineWidth = defaults.LineWidth;
-  a.TextType = defaults.TextType;
-  a.FreeWidth = defaults.FreeWidth;
-  a.FreeHeight = defaults.FreeHeight;
-  a.FreeSpacing = defaults.FreeSpacing;
-  a.FreeColor = defaults.FreeColor;
+  static_cast<TJwwAttrValues&>(a) = TJwwAttrValues{};
   a.CharStyle = defaults.CharStyle;
   a.FontName = defaults.FontName;
   a.PointColor = defaults.PointColor;

@@ -248,10 +248,9 @@ struct TJwwPointSlot {
   std::int32_t Mark = 0;  // 0 plain, 1 "-", 2 "ln", 3 "ci", 4 "ch"
 };
 
-// The running attributes: the reader's state while loading, afterwards the
-// writer's record of the values it wrote last.
-struct TJwwAttr {
-  std::int32_t PointRef = 0;
+// The attributes whose first value in the file is remembered, and which the
+// writer puts back to these defaults before it writes.
+struct TJwwAttrValues {
   std::int32_t LayerGroup = 0;
   std::int32_t Layer = 0;
   std::int32_t LineColor = 1;
@@ -262,6 +261,12 @@ struct TJwwAttr {
   double FreeHeight = 2.0;
   double FreeSpacing = 0.0;
   std::int32_t FreeColor = 1;
+};
+
+// The running attributes: the reader's state while loading, afterwards the
+// writer's record of the values it wrote last.
+struct TJwwAttr : TJwwAttrValues {
+  std::int32_t PointRef = 0;
   std::int32_t CharStyle = 0;
   std::string FontName{kDefaultFontName};
   std::int32_t ZFlags = 0;
@@ -273,17 +278,7 @@ struct TJwwAttr {
 };
 
 // The first value the file gave for each attribute, or its default.
-struct TJwwFirstAttr {
-  std::int32_t LayerGroup = 0;
-  std::int32_t Layer = 0;
-  std::int32_t LineColor = 1;
-  std::int32_t LineType = 1;
-  std::int32_t LineWidth = 0;
-  std::int32_t TextType = 1;
-  double FreeWidth = 2.0;
-  double FreeHeight = 2.0;
-  double FreeSpacing = 0.0;
-  std::int32_t FreeColor = 1;
+struct TJwwFirstAttr : TJwwAttrValues {
   std::string FontName;  // first non-empty font name
 };
 

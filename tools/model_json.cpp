@@ -219,9 +219,8 @@ void Table(JsonOut& j, int kind, const BlockTable<T>& table) {
   j.Close(']');
 }
 
-void Attributes(JsonOut& j, const TJwwAttr& a) {
-  j.Open('{');
-  j.Key("PointRef").Int(a.PointRef);
+// The fields both attribute sets have, in their order.
+void AttrValues(JsonOut& j, const TJwwAttrValues& a) {
   j.Key("LayerGroup").Int(a.LayerGroup);
   j.Key("Layer").Int(a.Layer);
   j.Key("LineColor").Int(a.LineColor);
@@ -232,6 +231,12 @@ void Attributes(JsonOut& j, const TJwwAttr& a) {
   j.Key("FreeHeight").Real(a.FreeHeight);
   j.Key("FreeSpacing").Real(a.FreeSpacing);
   j.Key("FreeColor").Int(a.FreeColor);
+}
+
+void Attributes(JsonOut& j, const TJwwAttr& a) {
+  j.Open('{');
+  j.Key("PointRef").Int(a.PointRef);
+  AttrValues(j, a);
   j.Key("CharStyle").Int(a.CharStyle);
   j.Key("FontName").Hex(a.FontName);
   j.Key("ZFlags").Int(a.ZFlags);
@@ -245,16 +250,7 @@ void Attributes(JsonOut& j, const TJwwAttr& a) {
 
 void FirstAttributes(JsonOut& j, const TJwwFirstAttr& a) {
   j.Open('{');
-  j.Key("LayerGroup").Int(a.LayerGroup);
-  j.Key("Layer").Int(a.Layer);
-  j.Key("LineColor").Int(a.LineColor);
-  j.Key("LineType").Int(a.LineType);
-  j.Key("LineWidth").Int(a.LineWidth);
-  j.Key("TextType").Int(a.TextType);
-  j.Key("FreeWidth").Real(a.FreeWidth);
-  j.Key("FreeHeight").Real(a.FreeHeight);
-  j.Key("FreeSpacing").Real(a.FreeSpacing);
-  j.Key("FreeColor").Int(a.FreeColor);
+  AttrValues(j, a);
   j.Key("FontName").Hex(a.FontName);
   j.Close('}');
 }

@@ -96,12 +96,12 @@ std::optional<SplitOptions> ParseSplit(const Args& args) {
     if (a == "-o" && i + 1 < args.size() && !o.out) {
       o.out = args[++i];
     } else if (a == "--spacing" && i + 1 < args.size()) {
-      const std::string_view spec = args[++i];
-      const auto eq = spec.find('=');
+      const std::string_view assignment = args[++i];
+      const auto eq = assignment.find('=');
       if (eq == std::string_view::npos) return std::nullopt;
-      const auto col = ParseColumn(spec.substr(0, eq));
+      const auto col = ParseColumn(assignment.substr(0, eq));
       if (!col) return std::nullopt;
-      o.spacings.emplace_back(*col, spec.substr(eq + 1));
+      o.spacings.emplace_back(*col, assignment.substr(eq + 1));
     } else if (!a.empty() && a[0] != '-' && !haveFile) {
       o.file = a;
       haveFile = true;
