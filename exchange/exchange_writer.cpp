@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <initializer_list>
 #include <string>
 
 #include "exchange/drawing_model.h"
@@ -44,6 +45,14 @@ bool EmitUnlessRepeated(TJwwFresh fresh, V& last, const V& value, std::string_vi
   last = value;
   notWritten = false;
   return true;
+}
+
+// Each value after a blank, in the general number format.
+void AppendReals(std::string& line, std::initializer_list<double> values) {
+  for (const double v : values) {
+    line += ' ';
+    line += MyFunc::FormatGeneral(v);
+  }
 }
 
 constexpr std::string_view kTextKeywords[] = {"ch", "cv", "cs", "cr", "co",
@@ -147,18 +156,25 @@ void EmitZFlags(std::int32_t flags) {
   if (flags & 16) AddOutputLine("z5");
 }
 
+bool TakesText(std::string_view text, double dx, double dy) {
+  if (std::fabs(dx) < 1e-8 && std::fabs(dy) < 1e-8) return false;
+  return !MyFunc::StripBlanks(text).empty();
+}
+
 void EmitText(std::int32_t kind, std::string_view text, double x, double y, double dx, double dy) {
-  if (std::fabs(dx) < 1e-8 && std::fabs(dy) < 1e-8) return;
-  if (MyFunc::StripBlanks(text).empty()) return;
+  if (!TakesText(text, dx, dy)) return;
   const bool known = kind >= 0 && kind < static_cast<std::int32_t>(std::size(kTextKeywords));
   std::string line(known ? kTextKeywords[kind] : kTextKeywords[0]);
-  for (double v : {x, y, dx, dy}) {
-    line += ' ';
-    line += MyFunc::FormatGeneral(v);
-  }
+  AppendReals(line, {x, y, dx, dy});
   line += " \"";
   AddOutputLine(line);
   AddOutputLine(text);
+}
+
+void EmitPlainLine(double x1, double y1, double x2, double y2) {
+  std::string line;
+  AppendReals(line, {x1, y1, x2, y2});
+  AddOutputLine(line);
 }
 
 std::string ExchangeFileBytes() {

@@ -41,10 +41,16 @@ void EmitFontName(std::string_view name);
 // One "z1".."z5" line per set bit; "z4" only when "z5" is not set.
 void EmitZFlags(std::int32_t flags);
 // A text command as two lines, the command ending in a blank and a double
-// quote, then the text, which the file writer joins. Writes nothing for a
-// direction vector with both components below 1e-8 in magnitude, or for a
-// text made only of blanks and control characters.
+// quote, then the text, which the file writer joins. Writes nothing unless
+// TakesText holds.
 void EmitText(std::int32_t kind, std::string_view text, double x, double y, double dx, double dy);
+// Whether EmitText writes a command: false for a direction vector with both
+// components below 1e-8 in magnitude, or for a text made only of blanks and
+// control characters.
+bool TakesText(std::string_view text, double dx, double dy);
+// A line without a keyword, as the host writes it: a blank, then the four
+// coordinates x1 y1 x2 y2.
+void EmitPlainLine(double x1, double y1, double x2, double y2);
 
 // The collected lines as the file's bytes: CR LF line ends, a line ending in
 // a double quote joined with the one after it, "hq" alone for an empty list.

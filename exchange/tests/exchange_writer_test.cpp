@@ -232,6 +232,9 @@ INSTANTIATE_TEST_SUITE_P(
                    EmitText(0, "C", 0, 0, 0, -1e-8);
                  },
                  {"ch 0 0 1E-8 0 \"", "B", "ch 0 0 0 -1E-8 \"", "C"}},
+        EmitCase{"PlainLineBeginsWithABlank", nullptr,
+                 [] { EmitPlainLine(-5000, 0.25, 1e-5, 1.0 / 3); },
+                 {" -5000 0.25 1E-5 0.333333333333333"}},
         EmitCase{"TextIsWrittenUnstripped", nullptr,
                  [] { EmitText(1, " \x83\x5c ", 0, 0, 0, 1); },
                  {"cv 0 0 0 1 \"", " \x83\x5c "}},
