@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/text_write_back.h"
 #include "exchange/drawing_model.h"
 #include "exchange/exchange_writer.h"
 #include "textutil/number_format.h"
@@ -90,12 +91,7 @@ void EmitSeparatedChars(const CharGrid& grid) {
 
   const double angle = MyFunc::VectorAngle(picked.DirX, picked.DirY);
 
-  EmitLayerGroup(picked.LayerGroup);
-  EmitLayer(picked.Layer);
-  EmitTextType(picked.TextType, picked.Color, 0, picked.CharWidth, picked.CharHeight,
-               picked.CharSpacing);
-  EmitCharStyle(0);
-  EmitFontName(picked.FontName);
+  EmitTextAttributes(picked);
 
   // Along the direction by its angle rather than the normalised vector: the
   // residues this leaves on an axis-aligned text are written as they come.
@@ -107,14 +103,13 @@ void EmitSeparatedChars(const CharGrid& grid) {
   for (int col = 1; col < grid.ColCount(); ++col) {
     const std::string ch = grid.Cell(col, 0);
     const double spacing = MyFunc::ParseFloatOrZero(grid.Cell(col, 1));
-    if (ch != " " && ch != kFullWidthSpace) {
-      EmitZFlags(picked.ZFlags);
-      EmitText(picked.TextKind, ch, x, y, picked.DirX, picked.DirY);
-    }
+    EmitTextCommand(picked, ch, x, y);  // blanks are not written, yet advance
     const double advance = spacing + (ch.size() == 1 ? width / 2 : width);
     x += cosA * advance;
     y += sinA * advance;
   }
+
+  WriteBackOtherTexts();
 }
 
 }  // namespace Unit1

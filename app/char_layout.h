@@ -55,9 +55,10 @@ std::string CleanFontName(std::string_view fontName);
 // holding a full-width space with spacing 0.
 void FillGrid(CharGrid& grid);
 
-// Emits the output commands for the cells: the header, the drawing's first
-// attributes, the picked text's attributes and font, and a text command per
-// non-blank character. The model must hold a text and be prepared for
+// Emits what OK writes: the header, the drawing's first attributes, the
+// picked text's attributes and font, a text command per non-blank character
+// of the cells, and then every other handed-over text as it came
+// (WriteBackOtherTexts). The model must hold a text and be prepared for
 // output.
 void EmitSeparatedChars(const CharGrid& grid);
 

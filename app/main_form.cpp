@@ -1,5 +1,8 @@
 #include "app/main_form.h"
 
+#include <string>
+
+#include "app/text_write_back.h"
 #include "exchange/drawing_model.h"
 #include "exchange/exchange_reader.h"
 #include "exchange/exchange_writer.h"
@@ -14,6 +17,14 @@ constexpr std::string_view kNothingPicked =
 constexpr std::string_view kProcessing = "\x8f\x88\x97\x9d\x92\x86\x82\xc5\x82\xb7";  // 処理中です
 constexpr std::string_view kGenerating =
     "\x83\x74\x83\x40\x83\x43\x83\x8b\x90\xb6\x90\xac\x92\x86\x82\xc5\x82\xb7";  // ファイル生成中です
+
+// "ほかの文字列 N 個はそのまま残ります": OK deletes nothing else the user picked.
+std::string KeptTextsNotice(int count) {
+  std::string notice = "\x82\xd9\x82\xa9\x82\xcc\x95\xb6\x8e\x9a\x97\xf1 ";
+  notice += std::to_string(count);
+  notice += " \x8c\xc2\x82\xcd\x82\xbb\x82\xcc\x82\xdc\x82\xdc\x8e\x63\x82\xe8\x82\xdc\x82\xb7";
+  return notice;
+}
 
 }  // namespace
 
@@ -37,6 +48,9 @@ void MainForm::OnShown() {
   }
   view_.RedrawLabelNow();
   FillGrid(view_.Grid());
+  if (Model.Texts.Count() > 0) {
+    if (const int kept = KeptTextCount(); kept > 0) view_.SetStatus(KeptTextsNotice(kept));
+  }
 }
 
 void MainForm::OnSliderMoved(int position) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <ostream>
 #include <string>
@@ -70,6 +71,17 @@ std::vector<std::string> OkLines(const Unit1::StringCells& grid) {
   }
   if (start < bytes.size()) lines.push_back(bytes.substr(start));
   return lines;
+}
+
+// Runs OK on the grid and reads what it wrote back into the model.
+bool OkAndReadBack(const Unit1::StringCells& grid) {
+  Unit1::EmitSeparatedChars(grid);
+  const fs::path out = TempFile("read_back");
+  if (!WriteExchangeFile(out)) return false;
+  ResetModel();
+  const bool loaded = LoadExchangeFile(out);
+  fs::remove(out);
+  return loaded;
 }
 
 // A host header giving text type 3 the width 4, height 4 and spacing 1.
@@ -244,11 +256,18 @@ INSTANTIATE_TEST_SUITE_P(
                    {},
                    {"hd", "lg1", "ly2", "lc1", "pn1", "lt1", "ly3", "cn1", "cc0",
                     "cn\"$" + std::string(kDefaultFontName), "ch 0 0 1 0 \"A"}},
-        OutputCase{"OnlyTheFirstOfSeveralTexts",
+        OutputCase{"OtherTextsFollowAsTheyCame",
                    {"ch 0 0 1 0 \"A", "cv 5 5 0 1 \"XYZ", "ch 9 9 1 0 \"Q"},
                    {},
                    {"hd", "lg0", "ly0", "lc1", "pn1", "lt1", "cn1", "cc0",
-                    "cn\"$" + std::string(kDefaultFontName), "ch 0 0 1 0 \"A"}},
+                    "cn\"$" + std::string(kDefaultFontName), "ch 0 0 1 0 \"A",
+                    "cv 5 5 0 1 \"XYZ", "ch 9 9 1 0 \"Q"}},
+        OutputCase{"DimensionWithABlankValueKeepsItsLineOnly",
+                   {"ch 0 0 1 0 \"A", "msg", "z1", " 1 2 3 4", "cs 5 6 0 1 \"" + kFullWidthSpace},
+                   {},
+                   {"hd", "lg0", "ly0", "lc1", "pn1", "lt1", "cn1", "cc0",
+                    "cn\"$" + std::string(kDefaultFontName), "ch 0 0 1 0 \"A", "z1",
+                    " 1 2 3 4"}},
         OutputCase{"TextKindIsKept",
                    {"cv 0 0 2 0 \"AB"},
                    {},
@@ -280,13 +299,13 @@ TEST(Output, UpwardTextCarriesItsResiduesAsTheyCome) {
 }
 
 // The reader drops control bytes, so only a grid filled otherwise has them.
-TEST(Output, ControlByteGetsItsZLinesButNoText) {
+TEST(Output, ControlByteGetsNeitherZLinesNorText) {
   auto grid = Shown({"z2", "ch 0 0 1 0 \"AB"});
   grid.SetCell(1, 0, "\x01");
   const auto lines = OkLines(grid);
   ASSERT_GE(lines.size(), 3u);
   const std::vector<std::string> tail(lines.end() - 3, lines.end());
-  EXPECT_EQ(tail, (std::vector<std::string>{"z2", "z2", "ch 1.5 0 1 0 \"B"}));
+  EXPECT_EQ(tail, (std::vector<std::string>{kFontLine, "z2", "ch 1.5 0 1 0 \"B"}));
 }
 
 // What OK writes reads back as the separated texts at their places.
@@ -294,12 +313,7 @@ TEST(Output, RoundTripThroughTheReader) {
   const auto grid =
       Shown(Header({"lg0", "ly0", "lc1", "lt1", "cn3", kFontLine, "z4",
                     "ch 100 -50 0.8 0.6 \"A" + kHiraganaA + " \x83\x5c"}));
-  Unit1::EmitSeparatedChars(grid);
-  const fs::path out = TempFile("roundtrip");
-  ASSERT_TRUE(WriteExchangeFile(out));
-  ResetModel();
-  ASSERT_TRUE(LoadExchangeFile(out));
-  fs::remove(out);
+  ASSERT_TRUE(OkAndReadBack(grid));
   ASSERT_EQ(Model.Texts.Count(), 3);
   struct Expected {
     std::string text;
@@ -316,6 +330,100 @@ TEST(Output, RoundTripThroughTheReader) {
     EXPECT_EQ(t.TextType, 3);
     EXPECT_EQ(t.ZFlags, 8);
     EXPECT_EQ(t.FontName, kFontLine.substr(4));
+  }
+}
+
+
+// The numbers as the file holds them after the general format.
+std::vector<std::string> Written(std::initializer_list<double> values) {
+  std::vector<std::string> out;
+  for (const double v : values) out.push_back(MyFunc::FormatGeneral(v));
+  return out;
+}
+
+// Every field the host reads back: PointRef never, and for text types 1 to
+// 10 neither sizes nor colour, which come from the host's table.
+void ExpectSameText(const TJwwEntText& got, const TJwwEntText& want) {
+  const bool freeSize = want.TextType < 1 || want.TextType > 10;
+  EXPECT_EQ(got.Text, want.Text);
+  EXPECT_EQ(got.FontName, want.FontName);
+  EXPECT_EQ((std::vector<int>{got.LayerGroup, got.Layer, got.ZFlags, got.TextKind, got.CharStyle,
+                              got.TextType, freeSize ? got.Color : 0}),
+            (std::vector<int>{want.LayerGroup, want.Layer, want.ZFlags, want.TextKind, 0,
+                              want.TextType, freeSize ? want.Color : 0}));
+  EXPECT_EQ(Written({got.X1, got.Y1, got.DirX, got.DirY, freeSize ? got.CharWidth : 0,
+                     freeSize ? got.CharHeight : 0, freeSize ? got.CharSpacing : 0}),
+            Written({want.X1, want.Y1, want.DirX, want.DirY, freeSize ? want.CharWidth : 0,
+                     freeSize ? want.CharHeight : 0, freeSize ? want.CharSpacing : 0}));
+}
+
+void ExpectSameLine(const TJwwEntHead& got, const TJwwEntHead& want) {
+  EXPECT_EQ((std::vector<int>{got.LayerGroup, got.Layer, got.Color, got.LineType, got.LineWidth,
+                              got.ZFlags}),
+            (std::vector<int>{want.LayerGroup, want.Layer, want.Color, want.LineType,
+                              want.LineWidth, want.ZFlags}));
+}
+
+// After OK the file reads back as the separated characters followed by every
+// other text and dimension figure as the host handed it over.
+TEST(WriteBack, OtherTextsReadBackAsHandedOver) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> host;
+    int written;  // separated characters that reach the file
+  } cases[] = {
+      {"kinds, groups, layers, types, fonts and z flags",
+       Header({"lg0", "ly0", "lc1", "lt1", "lw1", "cn3", kFontLine, "#", "ch 10 20 5 0 \"AB",
+               "lg1", "ly2", "cn0 4 5 0.5 3", "cn\"$<Arial>/", "z1", "z3", "cv 5 5 0 1 \"XYZ",
+               "lg3", "lyA", "cn5", kFontLine, "z5",
+               "cs -7104.11973389354 1827.73825260745 -3.2783543701953e-005 749.999999999999 "
+               "\"1,820"}),
+       2},
+      {"dimensions after a text",
+       Header({"lg0", "ly0", "lw1", "ch 0 0 1 0 \"A", "ch 3 3 1 0 \"Q", "msg", "lg2", "ly4",
+               "lc5", "lt2", "lw3", "z2", " 1 2 3 4.5", "lc6", "z4", "cn0 1 1 0 4",
+               "cs 5 6 0 1 \"1,820", "#", "msg", "cs 7 8 1 0 \"9"}),
+       1},
+      {"picked text without a direction, with z flags",
+       {"z1", "z2", "ch 0 0 0 0 \"AB", "ch 1 1 1 0 \"C"},
+       0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto grid = Shown(c.host);
+    struct Handed {
+      std::int32_t kind;
+      TJwwEntMsgText record;  // of a plain text only its Text
+    };
+    std::vector<Handed> handed;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(Model.EntityOrder.Count()); ++i) {
+      const TJwwOrder e = Model.EntityOrder[i];
+      const auto k = static_cast<std::size_t>(e.Index);
+      if (e.Kind == kKindMsgText) handed.push_back({e.Kind, Model.MsgTexts[k]});
+      if (e.Kind == kKindText && k > 0) {
+        handed.push_back({e.Kind, {}});
+        handed.back().record.Text = Model.Texts[k];
+      }
+    }
+    ASSERT_TRUE(OkAndReadBack(grid));
+    ASSERT_EQ(Model.EntityOrder.Count(), c.written + static_cast<int>(handed.size()));
+    for (std::size_t i = 0; i < handed.size(); ++i) {
+      SCOPED_TRACE(i);
+      const TJwwEntMsgText& want = handed[i].record;
+      const TJwwOrder got = Model.EntityOrder[static_cast<std::size_t>(c.written) + i];
+      const auto k = static_cast<std::size_t>(got.Index);
+      ASSERT_EQ(got.Kind, handed[i].kind);
+      if (got.Kind == kKindText) {
+        ExpectSameText(Model.Texts[k], want.Text);
+        continue;
+      }
+      const TJwwEntMsgText& back = Model.MsgTexts[k];
+      ExpectSameLine(back, want);
+      ExpectSameLine(back.Line, want.Line);
+      EXPECT_EQ(Written({back.Line.X1, back.Line.Y1, back.Line.X2, back.Line.Y2}),
+                Written({want.Line.X1, want.Line.Y1, want.Line.X2, want.Line.Y2}));
+      ExpectSameText(back.Text, want.Text);
+    }
   }
 }
 

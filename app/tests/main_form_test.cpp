@@ -58,6 +58,11 @@ const std::string kProcessing = "\x8f\x88\x97\x9d\x92\x86\x82\xc5\x82\xb7";
 const std::string kGenerating =
     "\x83\x74\x83\x40\x83\x43\x83\x8b\x90\xb6\x90\xac\x92\x86\x82\xc5\x82\xb7";
 
+const std::string kTwoStay =
+    "\x82\xd9\x82\xa9\x82\xcc\x95\xb6\x8e\x9a\x97\xf1 2 "
+    "\x8c\xc2\x82\xcd\x82\xbb\x82\xcc\x82\xdc\x82\xdc\x8e\x63\x82\xe8\x82\xdc\x82\xb7";
+const std::string kDimension = "msg\r\n 1 2 3 4\r\ncs 0 0 1 0 \"1,820\r\n#\r\n";
+
 class Lifecycle : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -79,20 +84,25 @@ class Lifecycle : public ::testing::Test {
   FakeView view_;
 };
 
-TEST_F(Lifecycle, ShownLoadsPlacesAndFills) {
-  Host("hq\r\ncn\"$<Arial>\r\nch 0 0 1 0 \"AB\r\n");
+// The status line counts the other texts that OK leaves as they are; a
+// blank one is not written back.
+TEST_F(Lifecycle, ShownLoadsPlacesFillsAndCountsTheTextsThatStay) {
+  Host("hq\r\ncn\"$<Arial>\r\nch 0 0 1 0 \"AB\r\ncv 0 0 0 1 \" \r\n" + kDimension +
+       "ch 0 0 1 0 \"C\r\n");
   std::ofstream(Dat(), std::ios::binary) << "-20\r\n30\r\n";
   Unit1::MainForm form(view_, Exe());
   form.OnShown();
-  EXPECT_EQ(view_.calls, (std::vector<std::string>{"move -20,30", "font " + kMsGothic,
-                                                   "caption " + kNothingPicked, "font Arial",
-                                                   "caption AB", "redraw label"}));
+  EXPECT_EQ(view_.calls,
+            (std::vector<std::string>{"move -20,30", "font " + kMsGothic,
+                                      "caption " + kNothingPicked, "font Arial", "caption AB",
+                                      "redraw label", "status " + kTwoStay}));
   ASSERT_EQ(view_.grid.ColCount(), 3);
   EXPECT_EQ(view_.grid.Cell(2, 0), "B");
 }
 
+// Dimension values alone hold no text to split: nothing is deleted either.
 TEST_F(Lifecycle, NothingHandedOverShowsTheNoticeAndOkWritesOnlyThePosition) {
-  const std::string host = "hq\r\nci 0 0 5\r\n";
+  const std::string host = "hq\r\nci 0 0 5\r\n" + kDimension;
   Host(host);
   Unit1::MainForm form(view_, Exe());
   form.OnShown();

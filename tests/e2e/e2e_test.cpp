@@ -186,19 +186,22 @@ TEST_F(Tool, NothingHandedOverShowsTheNoticeAndOkOnlySavesThePosition) {
   EXPECT_EQ(ReadFileBytes(folder.Dat()), "120\r\n80\r\n");
 }
 
-TEST_F(Tool, OnlyTheFirstOfSeveralTextsIsShownAndSplit) {
-  const std::string host = HostFile({"ch 0 0 1 0 \"XY", "ch 50 50 1 0 \"ABCDEF"});
+TEST_F(Tool, OnlyTheFirstOfSeveralTextsIsSplitAndTheOthersStay) {
+  const std::string host = HostFile({"ch 0 0 1 0 \"XY", "lg1", "z1", "cv 50 50 0 1 \"ABCDEF",
+                                     "msg", " 1 2 3 4", "cs 5 6 0 1 \"1,820", "#"});
   ProgramFolder folder(kTool, L"rupena several");
   WriteFileBytes(folder.Exchange(), host);
   auto run = Start(folder);
   ASSERT_NE(run->Main(), nullptr);
   EXPECT_EQ(WindowText(run->Control(kIdLabel2)), L"XY");
   EXPECT_EQ(ColCount(run->Control(kIdStringGrid1)), 3);
+  EXPECT_EQ(WindowText(run->Control(kIdLabelA1)), L"ほかの文字列 2 個はそのまま残ります");
   run->ClickButton(kIdButton1);
   ExpectEnds(*run);
   const std::string out = ReadFileBytes(folder.Exchange());
   EXPECT_EQ(out, CliSplit(host));
-  EXPECT_EQ(out.find("ABCDEF"), std::string::npos);
+  EXPECT_NE(out.find("lg1\r\nly0\r\nz1\r\ncv 50 50 0 1 \"ABCDEF\r\n"), std::string::npos);
+  EXPECT_NE(out.find("msg\r\n 1 2 3 4\r\ncs 5 6 0 1 \"1,820\r\n#\r\n"), std::string::npos);
 }
 
 TEST_F(Tool, SliderAtFiveNarrowsTheDataColumnsOnly) {

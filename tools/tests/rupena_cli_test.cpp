@@ -94,6 +94,21 @@ TEST_F(CliProgram, SplitWritesInPlaceOrToOut) {
   EXPECT_EQ(ReadAll(host).substr(0, 4), "hd\r\n");
 }
 
+// The bundled sample hands over a text and a dimension value; splitting the
+// text must not lose the value.
+TEST_F(CliProgram, SplitOfTheSampleKeepsItsDimensionValue) {
+  const fs::path out = dir_ / "out.txt";
+  EXPECT_EQ(RunCli("split " + Quoted(fs::path(RUPENA_SOURCE_DIR) / "samples/JWC_TEMP.TXT") +
+                   " -o " + Quoted(out))
+                .code,
+            0);
+  const std::string written = ReadAll(out);
+  const std::string value =
+      "cs -7104.11973389354 1827.73825260745 -3.2783543701953E-5 749.999999999999 \"1,820\r\n";
+  ASSERT_GE(written.size(), value.size());
+  EXPECT_EQ(written.substr(written.size() - value.size()), value);
+}
+
 TEST_F(CliProgram, ExitCodes) {
   const fs::path text = Host("ch 0 0 1 0 \"AB\r\n");
   const fs::path noText = dir_ / "none.txt";
