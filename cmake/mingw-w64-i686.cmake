@@ -1,6 +1,8 @@
 # Cross build for 32-bit Windows with Debian's mingw-w64 (posix thread model).
-# Running the tests needs a 32-bit wine (wine32:i386); without it the build
-# still compiles and links everything, and ctest reports the tests as not run.
+# Running the tests needs a 32-bit wine (wine32:i386, which scripts/dev
+# installs); without it the build still compiles and links everything, and
+# ctest reports the tests as not run. The tests run in the 64-bit prefix that
+# scripts/lib/wine.sh makes for this tree: start it before ctest.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 

@@ -29,7 +29,8 @@ _wine_build_dir() {
 }
 
 # The 64-bit loader: Debian installs it outside PATH, and its /usr/bin/wine
-# wrapper complains about a missing wine32 on every call.
+# wrapper complains about a missing wine32 on every call. With wine32:i386
+# installed it starts i686 programs too, in the same 64-bit prefix.
 wine_loader() {
   if [ -x /usr/lib/wine/wine64 ]; then
     printf '%s\n' /usr/lib/wine/wine64
