@@ -9,6 +9,7 @@
 #include <cstring>
 #include <iterator>
 #include <limits>
+#include <optional>
 #include <system_error>
 #include <type_traits>
 
@@ -234,8 +235,8 @@ constexpr AngleReal kTwoPi = static_cast<AngleReal>(6.283185307179586477L);
 // The whole grammar, for what the short form does not cover: `p` is past the
 // blanks and the sign. Kept out of ParseFloatOrZero, so that the short form
 // runs without the registers and frame this needs.
-[[gnu::noinline]] double ReadRealInFull(const char* first, const char* p, const char* last,
-                                        bool negative) noexcept {
+[[gnu::noinline]] std::optional<double> ReadRealInFull(const char* first, const char* p,
+                                                       const char* last, bool negative) noexcept {
   const char* const numberStart = p;
 
   // Validation and the fast path's significand in one pass. The significand
@@ -266,14 +267,14 @@ constexpr AngleReal kTwoPi = static_cast<AngleReal>(6.283185307179586477L);
       // exponent itself whenever it is that large.
       if (exponent < kExponentCap) exponent = exponent * 10 + (*p - '0');
     }
-    if (p == expBegin) return 0.0;
+    if (p == expBegin) return std::nullopt;
     if (negativeExponent) exponent = -exponent;
   }
-  if (p != last) return 0.0;
+  if (p != last) return std::nullopt;
 
-  // A mantissa without digits ("", ".", "-.", ".e5") is grammatical and worth
-  // nothing; from_chars would reject it, and the answer is 0 either way.
-  if (mantissaDigits == 0) return 0.0;
+  // A mantissa without digits ("", ".", "-.", ".e5") holds no number, though
+  // it fits the grammar; from_chars would reject it too.
+  if (mantissaDigits == 0) return std::nullopt;
 
   if constexpr (kSingleRounding) {
     if (mantissaDigits <= 19 && significand <= kMaxExactInteger) {
@@ -295,7 +296,7 @@ constexpr AngleReal kTwoPi = static_cast<AngleReal>(6.283185307179586477L);
   // Out of range covers overflow (the exchange file has no infinities) and
   // underflow below the smallest subnormal; both read as 0. Subnormal values
   // themselves convert normally.
-  if (ec != std::errc{} || end != last) return 0.0;
+  if (ec != std::errc{} || end != last) return std::nullopt;
   return negative ? -magnitude : magnitude;
 }
 
@@ -350,7 +351,7 @@ std::int32_t ParseIntOrZero(std::string_view text) noexcept {
   return static_cast<std::int32_t>(magnitude);
 }
 
-double ParseFloatOrZero(std::string_view text) noexcept {
+std::optional<double> ParseFloat(std::string_view text) noexcept {
   const char* p = text.data() + SkipLeadingSpaces(text);
   const char* const last = text.data() + text.size();
   bool negative = false;
@@ -362,8 +363,8 @@ double ParseFloatOrZero(std::string_view text) noexcept {
   if constexpr (kSingleRounding) {
     ShortDecimal d;
     if (ReadShortDecimal(text.data(), p, last, d)) {
-      // As below: a mantissa without digits is worth a positive 0.
-      if (d.digits == 0) return 0.0;
+      // As below: a mantissa without digits holds no number.
+      if (d.digits == 0) return std::nullopt;
       if (d.significand <= kMaxExactInteger) {
         const double magnitude = static_cast<double>(d.significand) /
                                  kExactPowersOfTen[d.fractionDigits];
@@ -374,6 +375,8 @@ double ParseFloatOrZero(std::string_view text) noexcept {
 #endif
   return ReadRealInFull(text.data(), p, last, negative);
 }
+
+double ParseFloatOrZero(std::string_view text) noexcept { return ParseFloat(text).value_or(0.0); }
 
 std::string StripBlanks(std::string_view text) {
   std::string result;

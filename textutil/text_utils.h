@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,9 +40,14 @@ constexpr std::size_t CharLengthAt(std::string_view text, std::size_t pos) noexc
 std::int32_t ParseIntOrZero(std::string_view text) noexcept;
 
 // Whole-text real: optional leading ASCII spaces, an optional sign, digits
-// with an optional "." (either side may be empty, a lone "." is 0), an
-// optional exponent, and nothing after. Correctly rounded. Anything else,
-// and any value beyond the range of a double, gives 0.
+// with an optional "." (either side may be empty, not both), an optional
+// exponent, and nothing after. Correctly rounded. nullopt for anything else,
+// for a mantissa without a digit ("", ".", "-") and for a value beyond the
+// range of a double.
+std::optional<double> ParseFloat(std::string_view text) noexcept;
+
+// ParseFloat's value, 0 where it has none: the tolerant reading of every
+// real in the exchange file and in the grid.
 double ParseFloatOrZero(std::string_view text) noexcept;
 
 // The text without ASCII spaces, full-width spaces (0x81 0x40) and bytes

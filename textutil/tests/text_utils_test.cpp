@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <limits>
 #include <numbers>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -398,6 +399,27 @@ TEST(RealParsing, EdgesOfTheExactRange) {
   EXPECT_EQ(ParseFloatOrZero("9007199254740991e22"), 9007199254740991e22);
   EXPECT_EQ(ParseFloatOrZero("1e23"), 1e23);
   EXPECT_EQ(ParseFloatOrZero("1234567890123456789012345"), 1234567890123456789012345.0);
+}
+
+// ParseFloat tells a number worth 0 from text that holds none; the short
+// and the full reading must agree on which is which.
+TEST(RealParsing, NumberOrNone) {
+  struct Case {
+    std::string_view text;
+    bool number;
+  };
+  const Case cases[] = {
+      {"0", true},     {"-0", true},      {"0.0", true},  {"5.", true},   {".5", true},
+      {"1e-300", true}, {"12345678901234567", true},      {"", false},     {".", false},
+      {"-", false},    {"+.", false},     {".e5", false}, {"e5", false},  {"1e", false},
+      {"1e999", false}, {"1e-400", false}, {"1.5 ", false}, {"0x10", false}, {"1.2.3", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("text: \"" + std::string(c.text) + "\"");
+    const std::optional<double> got = MyFunc::ParseFloat(c.text);
+    EXPECT_EQ(got.has_value(), c.number);
+    EXPECT_EQ(Bits(ParseFloatOrZero(c.text)), Bits(got.value_or(0.0)));
+  }
 }
 
 TEST(RealParsing, SignOfZero) {
