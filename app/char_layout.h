@@ -22,6 +22,10 @@ class CharGrid {
   virtual void SetColCount(int count) = 0;
   virtual int ColCount() const = 0;
   virtual void SetColWidth(int col, int width) = 0;
+  // Every column but the heading column. A window grid does it in one pass.
+  virtual void SetDataColWidths(int width) {
+    for (int col = 1; col < ColCount(); ++col) SetColWidth(col, width);
+  }
   virtual void SetCell(int col, int row, std::string_view bytes) = 0;
   virtual std::string Cell(int col, int row) const = 0;
 };

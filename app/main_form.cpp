@@ -55,7 +55,7 @@ void MainForm::OnShown() {
 
 void MainForm::OnSliderMoved(int position) {
   CharGrid& grid = view_.Grid();
-  for (int col = 1; col < grid.ColCount(); ++col) grid.SetColWidth(col, position);
+  grid.SetDataColWidths(position);
   grid.SetColWidth(0, kHeadingColWidth);
 }
 

@@ -40,6 +40,7 @@ class TForm1 final : private Unit1::FormView {
     void SetColCount(int count) override { grid_.SetColCount(count); }
     int ColCount() const override { return grid_.ColCount(); }
     void SetColWidth(int col, int width) override { grid_.SetColWidth(col, width); }
+    void SetDataColWidths(int width) override { grid_.SetDataColWidths(width); }
     void SetCell(int col, int row, std::string_view bytes) override {
       grid_.SetCellBytes(col, row, bytes);
     }

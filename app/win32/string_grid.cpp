@@ -1,12 +1,15 @@
 #include "app/win32/string_grid.h"
 
 #include <commctrl.h>
+#include <imm.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <utility>
 
+#include "app/number_input.h"
+#include "app/win32/clipboard.h"
 #include "app/win32/cp932.h"
 #include "app/win32/scoped_gdi.h"
 
@@ -16,11 +19,14 @@ namespace {
 constexpr wchar_t kClassName[] = L"RupenaStringGrid";
 constexpr UINT_PTR kEditSubclassId = 1;
 constexpr int kEditId = 1;
-// How far from a border, either side, the mouse still grabs it: a one-pixel
-// line is too hard to hit.
-constexpr int kBorderSlop = 2;
 constexpr int kTextIndent = 2;
-constexpr int kMaxRowHeight = 1000;
+constexpr wchar_t kCtrlC = 0x03;
+constexpr wchar_t kCtrlV = 0x16;
+// A cell that will count as 0 though it holds text: light enough for black
+// text, and a deeper red with white text when it is selected as well.
+constexpr COLORREF kNotANumber = RGB(255, 192, 192);
+constexpr COLORREF kNotANumberSelected = RGB(192, 40, 40);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 std::size_t Index(int i) noexcept { return static_cast<std::size_t>(i); }
 
@@ -55,6 +61,12 @@ LRESULT PackPair(int low, int high) noexcept {
   return static_cast<LRESULT>(MAKELONG(static_cast<WORD>(static_cast<short>(low)),
                                        static_cast<WORD>(static_cast<short>(high))));
 }
+
+bool KeyDown(int key) noexcept { return GetKeyState(key) < 0; }
+
+// UTF-16 either way: wchar_t is 16 bits wide on Windows.
+std::u16string ToU16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
+std::wstring ToWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
 }  // namespace
 
@@ -119,6 +131,7 @@ LRESULT CALLBACK StringGrid::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     self->hwnd_ = nullptr;
     self->edit_ = nullptr;
     self->editing_ = false;
+    self->composing_ = self->compositionEnter_ = false;
   }
   return result;
 }
@@ -136,7 +149,12 @@ LRESULT StringGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KILLFOCUS: OnFocusChange(); return 0;
     case WM_GETDLGCODE: return OnGetDlgCode(reinterpret_cast<const MSG*>(lParam));
     case WM_KEYDOWN: OnKeyDown(static_cast<UINT>(wParam)); return 0;
+    case WM_KEYUP: compositionEnter_ = false; break;
     case WM_CHAR: OnChar(static_cast<wchar_t>(wParam)); return 0;
+    case WM_COPY: OnCopy(); return 0;
+    case WM_PASTE: OnPaste(); return 0;
+    case WM_IME_STARTCOMPOSITION:
+    case WM_IME_ENDCOMPOSITION: OnComposition(message); break;
     case WM_LBUTTONDOWN: OnLButtonDown(MouseX(lParam), MouseY(lParam), (wParam & MK_SHIFT) != 0); return 0;
     case WM_LBUTTONDBLCLK: OnLButtonDblClk(MouseX(lParam), MouseY(lParam)); return 0;
     case WM_MOUSEMOVE: OnMouseMove(MouseX(lParam), MouseY(lParam)); return 0;
@@ -152,9 +170,10 @@ LRESULT StringGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case GM_GETROWCOUNT: return RowCount();
     case GM_GETCOLWIDTH: return ColWidth(IntArg(wParam));
     case GM_SETCOLWIDTH: return OnSetColWidth(IntArg(wParam), SizeArg(lParam));
-    case GM_GETCURCELL: return HasDataCells() ? PackPair(curCol_, curRow_) : -1;
+    case GM_GETCURCELL: return layout_.HasDataCells() ? PackPair(CurrentCol(), CurrentRow()) : -1;
     case GM_SETCURCELL: return OnSetCurCell(IntArg(wParam), IntArg(lParam));
-    case GM_GETANCHOR: return HasDataCells() ? PackPair(anchorCol_, anchorRow_) : -1;
+    case GM_GETANCHOR:
+      return layout_.HasDataCells() ? PackPair(layout_.Anchor().col, layout_.Anchor().row) : -1;
     case GM_GETLEFTCOL: return LeftCol();
     case GM_GETCOLEDGES: return OnGetColEdges(IntArg(wParam));
     case GM_GETROWEDGES: return OnGetRowEdges(IntArg(wParam));
@@ -169,38 +188,35 @@ LRESULT StringGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 // Public API
 
 void StringGrid::SetColCount(int count) {
-  count = std::clamp(count, kFixedCols, kMaxCount);
+  count = std::clamp(count, kFixedCols, Unit1::GridLayout::kMaxCount);
   if (count == ColCount()) {
     return;
   }
   CommitEdit();
-  cells_.resize(Index(count), std::vector<Cell>(Index(rowCount_)));
-  colWidths_.resize(Index(count), defaultColWidth_);
-  ClampCurrent();
-  UpdateScrollBar();
-  Redraw();
+  layout_.SetColCount(count);
+  cells_.resize(Index(count), std::vector<Cell>(Index(RowCount())));
+  AfterCountChange();
 }
 
 void StringGrid::SetRowCount(int count) {
-  count = std::clamp(count, kFixedRows, kMaxCount);
-  if (count == rowCount_) {
+  count = std::clamp(count, kFixedRows, Unit1::GridLayout::kMaxCount);
+  if (count == RowCount()) {
     return;
   }
   CommitEdit();
-  rowCount_ = count;
+  layout_.SetRowCount(count);
   for (auto& column : cells_) {
     column.resize(Index(count));
   }
-  ClampCurrent();
-  Redraw();
+  AfterCountChange();
 }
 
 void StringGrid::SetCellBytes(int col, int row, std::string_view bytes) {
-  if (col < 0 || col >= ColCount() || row < 0 || row >= rowCount_) {
+  if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) {
     return;
   }
   // Code wins over half-finished typing in the same cell.
-  if (editing_ && col == curCol_ && row == curRow_) {
+  if (editing_ && col == CurrentCol() && row == CurrentRow()) {
     CancelEdit();
   }
   Cell& cell = cells_[Index(col)][Index(row)];
@@ -210,52 +226,42 @@ void StringGrid::SetCellBytes(int col, int row, std::string_view bytes) {
 }
 
 std::string StringGrid::CellBytes(int col, int row) const {
-  if (col < 0 || col >= ColCount() || row < 0 || row >= rowCount_) {
+  if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) {
     return {};
   }
   return cells_[Index(col)][Index(row)].bytes;
 }
 
 std::wstring StringGrid::CellText(int col, int row) const {
-  if (col < 0 || col >= ColCount() || row < 0 || row >= rowCount_) {
+  if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) {
     return {};
   }
   return cells_[Index(col)][Index(row)].text;
 }
 
 void StringGrid::SetColWidth(int col, int width) {
-  if (col < 0 || col >= ColCount()) {
+  if (col < 0 || col >= ColCount() || layout_.ColWidth(col) == std::clamp(width, 0, kMaxColWidth)) {
     return;
   }
-  width = std::clamp(width, 0, kMaxColWidth);
-  if (colWidths_[Index(col)] == width) {
-    return;
-  }
-  colWidths_[Index(col)] = width;
+  layout_.SetColWidth(col, width);
   UpdateScrollBar();
   Redraw();
 }
 
 void StringGrid::SetDataColWidths(int width) {
-  width = std::clamp(width, 0, kMaxColWidth);
-  std::fill(colWidths_.begin() + std::min(kFixedCols, ColCount()), colWidths_.end(), width);
+  layout_.SetDataColWidths(width);
   UpdateScrollBar();
   Redraw();
 }
 
-int StringGrid::ColWidth(int col) const noexcept {
-  return col < 0 || col >= ColCount() ? -1 : colWidths_[Index(col)];
-}
-
 void StringGrid::SetDefaultColWidth(int width) {
-  defaultColWidth_ = std::clamp(width, 0, kMaxColWidth);
-  std::fill(colWidths_.begin(), colWidths_.end(), defaultColWidth_);
+  layout_.SetDefaultColWidth(width);
   UpdateScrollBar();
   Redraw();
 }
 
 void StringGrid::SetDefaultRowHeight(int height) {
-  rowHeight_ = std::clamp(height, 0, kMaxRowHeight);
+  layout_.SetRowHeight(height);
   UpdateScrollBar();
   Redraw();
 }
@@ -269,7 +275,7 @@ void StringGrid::CommitEdit() {
   std::wstring typed(Index(std::max(length, 0)) + 1, L'\0');
   const int copied = GetWindowTextW(edit_, typed.data(), length + 1);
   typed.resize(Index(std::max(copied, 0)));
-  StoreTyped(curCol_, curRow_, std::move(typed));
+  StoreTyped(CurrentCol(), CurrentRow(), typed);
   HideEditor();
 }
 
@@ -280,28 +286,6 @@ bool StringGrid::SetCurrentCell(int col, int row) {
   CommitEdit();
   MoveTo(col, row, false);
   return true;
-}
-
-GridRect StringGrid::Selection() const noexcept {
-  if (!HasDataCells()) {
-    return {-1, -1, -1, -1};
-  }
-  return {std::min(anchorCol_, curCol_), std::min(anchorRow_, curRow_),
-          std::max(anchorCol_, curCol_), std::max(anchorRow_, curRow_)};
-}
-
-int StringGrid::LeftCol() const noexcept {
-  if (ColCount() <= kFixedCols) {
-    return -1;
-  }
-  int offset = 0;
-  for (int col = kFixedCols; col < ColCount(); ++col) {
-    offset += colWidths_[Index(col)] + kGridLineWidth;
-    if (offset > scrollX_) {
-      return col;
-    }
-  }
-  return ColCount() - 1;
 }
 
 // ---------------------------------------------------------------------------
@@ -318,6 +302,11 @@ bool StringGrid::OnCreate() {
   }
   SendMessageW(edit_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
                MAKELPARAM(kTextIndent - 1, 0));
+  // Numbers only: no input method context, so the keyboard types ASCII
+  // whatever mode the input method was left in. Where this fails (or a
+  // system re-associates one), composed text still arrives as characters.
+  ImmAssociateContextEx(hwnd_, nullptr, 0);
+  ImmAssociateContextEx(edit_, nullptr, 0);
   textHeight_ = TextHeight(hwnd_, font_);
   UpdateScrollBar();
   return true;
@@ -369,38 +358,53 @@ void StringGrid::OnSetFont(HFONT font, bool redraw) {
   }
 }
 
-void StringGrid::OnFocusChange() { Redraw(); }
+void StringGrid::OnFocusChange() {
+  compositionEnter_ = false;
+  Redraw();
+}
 
 LRESULT StringGrid::OnGetDlgCode(const MSG* message) {
   LRESULT code = DLGC_WANTARROWS | DLGC_WANTCHARS;
-  int col = 0;
-  int row = 0;
+  if (message == nullptr || message->message != WM_KEYDOWN) {
+    return code;
+  }
   // Tab walks the cells and leaves the grid after the last one, so the
   // keyboard can still reach the window's other controls.
-  if (message != nullptr && message->message == WM_KEYDOWN && message->wParam == VK_TAB &&
-      TabTarget(GetKeyState(VK_SHIFT) < 0, col, row)) {
+  if (message->wParam == VK_TAB && layout_.TabTarget(KeyDown(VK_SHIFT))) {
     code |= DLGC_WANTTAB;
+  }
+  // Plain Enter stays the dialog manager's OK.
+  if (message->wParam == VK_RETURN && (KeyDown(VK_CONTROL) || IsEnterForComposition(message->wParam))) {
+    code |= DLGC_WANTMESSAGE;
   }
   return code;
 }
 
 void StringGrid::OnKeyDown(UINT key) {
-  const bool shift = GetKeyState(VK_SHIFT) < 0;
-  int col = curCol_;
-  int row = curRow_;
+  const bool shift = KeyDown(VK_SHIFT);
+  const int col = CurrentCol();
+  const int row = CurrentRow();
   switch (key) {
-    case VK_LEFT: MoveTo(curCol_ - 1, curRow_, shift); break;
-    case VK_RIGHT: MoveTo(curCol_ + 1, curRow_, shift); break;
-    case VK_UP: MoveTo(curCol_, curRow_ - 1, shift); break;
-    case VK_DOWN: MoveTo(curCol_, curRow_ + 1, shift); break;
-    case VK_HOME: MoveTo(kFixedCols, curRow_, shift); break;
-    case VK_END: MoveTo(ColCount() - 1, curRow_, shift); break;
+    case VK_LEFT: MoveTo(col - 1, row, shift); break;
+    case VK_RIGHT: MoveTo(col + 1, row, shift); break;
+    case VK_UP: MoveTo(col, row - 1, shift); break;
+    case VK_DOWN: MoveTo(col, row + 1, shift); break;
+    case VK_HOME: MoveTo(kFixedCols, row, shift); break;
+    case VK_END: MoveTo(ColCount() - 1, row, shift); break;
     case VK_TAB:
-      if (TabTarget(shift, col, row)) {
-        MoveTo(col, row, false);
+      if (const auto target = layout_.TabTarget(shift)) {
+        MoveTo(target->col, target->row, false);
       }
       break;
-    case VK_F2: BeginEdit(CellText(curCol_, curRow_)); break;
+    case VK_F2: BeginEdit(CellText(col, row)); break;
+    case VK_DELETE: StoreInSelection(L""); break;
+    // Only Ctrl+Enter and the Enter that ends a composition get here; the
+    // editor hands its Ctrl+Enter on after storing the typed text.
+    case VK_RETURN:
+      if (!IsEnterForComposition(key)) {
+        StoreInSelection(CellText(col, row));
+      }
+      break;
     default: break;
   }
 }
@@ -411,16 +415,63 @@ void StringGrid::OnChar(wchar_t ch) {
     SendMessageW(edit_, WM_CHAR, ch, 0);
     return;
   }
-  if (ch >= L' ' && ch != 0x7F) {
+  if (ch == kCtrlC) {
+    OnCopy();
+  } else if (ch == kCtrlV) {
+    OnPaste();
+  } else if (ch >= L' ' && ch != 0x7F) {
     BeginEdit(std::wstring_view(&ch, 1));
   }
+}
+
+void StringGrid::OnCopy() const {
+  if (!layout_.HasDataCells()) {
+    return;
+  }
+  const GridRect range = Selection();
+  std::vector<std::vector<std::u16string>> rows;
+  for (int row = range.top; row <= range.bottom; ++row) {
+    auto& cells = rows.emplace_back();
+    for (int col = range.left; col <= range.right; ++col) {
+      cells.push_back(ToU16(CellText(col, row)));
+    }
+  }
+  SetClipboardText(hwnd_, ToWide(Unit1::JoinCopiedCells(rows)));
+}
+
+void StringGrid::OnPaste() {
+  CommitEdit();
+  const std::optional<std::wstring> text = ClipboardText(hwnd_);
+  if (!text) {
+    return;
+  }
+  const std::vector<Unit1::CellRef> targets =
+      layout_.PasteTargets(Index(std::max(ColCount() - CurrentCol(), 0)));
+  const std::vector<std::u16string> values = Unit1::SplitPastedValues(ToU16(*text), targets.size());
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    StoreTyped(targets[i].col, targets[i].row, ToWide(values[i]));
+  }
+}
+
+void StringGrid::OnComposition(UINT message) {
+  composing_ = message == WM_IME_STARTCOMPOSITION;
+  if (!composing_) {
+    compositionEnter_ = true;
+  }
+}
+
+// An Enter that an input method is still composing with, or that ended the
+// composition and is still held down, confirms the text, not the window.
+bool StringGrid::IsEnterForComposition(WPARAM key) const noexcept {
+  return key == VK_PROCESSKEY || composing_ || compositionEnter_;
 }
 
 void StringGrid::OnLButtonDown(int x, int y, bool shift) {
   // Taking the focus closes an open editor through its WM_KILLFOCUS, which
   // stores its text before the click moves the current cell.
   SetFocus(hwnd_);
-  const Hit hit = HitTest(x, y);
+  compositionEnter_ = false;
+  const Unit1::GridHit hit = layout_.HitTest(x, y);
   if (hit.border >= 0) {
     drag_ = Drag::Resize;
     resizeCol_ = hit.border;
@@ -437,7 +488,7 @@ void StringGrid::OnLButtonDown(int x, int y, bool shift) {
 }
 
 void StringGrid::OnLButtonDblClk(int x, int y) {
-  const Hit hit = HitTest(x, y);
+  const Unit1::GridHit hit = layout_.HitTest(x, y);
   if (hit.border < 0 && IsEditable(hit.col, hit.row)) {
     MoveTo(hit.col, hit.row, false);
     BeginEdit(CellText(hit.col, hit.row));
@@ -449,27 +500,14 @@ void StringGrid::OnMouseMove(int x, int y) {
     SetColWidth(resizeCol_, resizeStartWidth_ + (x - resizeStartX_));
     return;
   }
-  if (drag_ != Drag::Select || !HasDataCells()) {
+  if (drag_ != Drag::Select || !layout_.HasDataCells()) {
     return;
   }
   // Past an edge the selection keeps growing one column per mouse move and
   // scrolls that column in.
-  const SIZE size = ClientSize();
-  const int fixedRight = FixedExtent();
-  const int lastCol = ColCount() - 1;
-  const int lastRow = rowCount_ - 1;
-  const int probeX = std::clamp(x, fixedRight, std::max(fixedRight, static_cast<int>(size.cx) - 1));
-  const int probeY = std::max(y, RowTop(kFixedRows));
-  const Hit hit = HitTest(probeX, probeY);
-  int col = hit.col >= kFixedCols ? hit.col : lastCol;
-  int row = hit.row >= kFixedRows ? hit.row : lastRow;
-  if (x < fixedRight) {
-    col = std::max(kFixedCols, LeftCol() - 1);
-  } else if (x >= size.cx && col < lastCol) {
-    ++col;
-  }
-  if (col != curCol_ || row != curRow_) {
-    MoveTo(col, row, true);
+  const Unit1::CellRef target = layout_.DragTarget(x, y, ClientWidth());
+  if (target != layout_.Current()) {
+    MoveTo(target.col, target.row, true);
   }
 }
 
@@ -487,7 +525,7 @@ LRESULT StringGrid::OnSetCursor(HWND cursorWindow, LPARAM lParam) {
     POINT point{};
     GetCursorPos(&point);
     ScreenToClient(hwnd_, &point);
-    if (drag_ == Drag::Resize || HitTest(point.x, point.y).border >= 0) {
+    if (drag_ == Drag::Resize || layout_.HitTest(point.x, point.y).border >= 0) {
       SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
       return TRUE;
     }
@@ -496,14 +534,15 @@ LRESULT StringGrid::OnSetCursor(HWND cursorWindow, LPARAM lParam) {
 }
 
 void StringGrid::OnHScroll(UINT code) {
-  int target = scrollX_;
+  int target = layout_.ScrollX();
+  const int page = std::max(ClientWidth() - layout_.FixedExtent(), 1);
   switch (code) {
     case SB_LEFT: target = 0; break;
-    case SB_RIGHT: target = DataExtent(); break;
-    case SB_PAGELEFT: target -= std::max(ViewWidth(), 1); break;
-    case SB_PAGERIGHT: target += std::max(ViewWidth(), 1); break;
-    case SB_LINELEFT: target = LineStop(false); break;
-    case SB_LINERIGHT: target = LineStop(true); break;
+    case SB_RIGHT: target = layout_.DataExtent(); break;
+    case SB_PAGELEFT: target -= page; break;
+    case SB_PAGERIGHT: target += page; break;
+    case SB_LINELEFT: target = layout_.LineStop(false); break;
+    case SB_LINERIGHT: target = layout_.LineStop(true); break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
       SCROLLINFO info{};
@@ -522,25 +561,6 @@ void StringGrid::OnHScroll(UINT code) {
   ScrollTo(target);
 }
 
-// Line steps land on column boundaries so that a column is never left half
-// hidden under the heading column.
-int StringGrid::LineStop(bool right) const noexcept {
-  int previous = 0;
-  int boundary = 0;
-  for (int col = kFixedCols; col < ColCount(); ++col) {
-    if (boundary < scrollX_) {
-      previous = boundary;
-    } else if (boundary > scrollX_ && right) {
-      return boundary;
-    }
-    boundary += colWidths_[Index(col)] + kGridLineWidth;
-  }
-  if (boundary < scrollX_) {
-    previous = boundary;
-  }
-  return right ? boundary : previous;
-}
-
 void StringGrid::OnMouseWheel(int delta) {
   if (delta != 0) {
     OnHScroll(delta > 0 ? SB_LINELEFT : SB_LINERIGHT);
@@ -551,7 +571,7 @@ LRESULT StringGrid::OnGetText(int capacity, wchar_t* buffer) const {
   if (buffer == nullptr || capacity <= 0) {
     return 0;
   }
-  const std::wstring text = CellText(curCol_, curRow_);
+  const std::wstring text = CellText(CurrentCol(), CurrentRow());
   const std::size_t count = std::min(text.size(), Index(capacity - 1));
   std::copy_n(text.data(), count, buffer);
   buffer[count] = L'\0';
@@ -559,22 +579,23 @@ LRESULT StringGrid::OnGetText(int capacity, wchar_t* buffer) const {
 }
 
 LRESULT StringGrid::OnGetTextLength() const {
-  return static_cast<LRESULT>(CellText(curCol_, curRow_).size());
+  return static_cast<LRESULT>(CellText(CurrentCol(), CurrentRow()).size());
 }
 
 LRESULT StringGrid::OnGetColEdges(int col) const {
-  if (col < 0 || col >= ColCount() || !IsColVisible(col)) {
+  if (!layout_.IsColVisible(col, ClientWidth())) {
     return -1;
   }
-  const int left = ColLeft(col);
-  return PackPair(left, left + colWidths_[Index(col)]);
+  const int left = layout_.ColLeft(col);
+  return PackPair(left, left + layout_.ColWidth(col));
 }
 
 LRESULT StringGrid::OnGetRowEdges(int row) const {
-  if (row < 0 || row >= rowCount_ || RowTop(row) >= ClientSize().cy) {
+  const int top = layout_.RowTop(row);
+  if (row < 0 || row >= RowCount() || top >= ClientSize().cy) {
     return -1;
   }
-  return PackPair(RowTop(row), RowTop(row) + rowHeight_);
+  return PackPair(top, top + layout_.RowHeight());
 }
 
 LRESULT StringGrid::OnSetColWidth(int col, int width) {
@@ -611,6 +632,9 @@ LRESULT StringGrid::HandleEditMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_KEYDOWN: return OnEditorKeyDown(wParam, lParam);
     case WM_CHAR: return OnEditorChar(wParam, lParam);
     case WM_KILLFOCUS: return OnEditorKillFocus(wParam, lParam);
+    case WM_KEYUP: compositionEnter_ = false; break;
+    case WM_IME_STARTCOMPOSITION:
+    case WM_IME_ENDCOMPOSITION: OnComposition(message); break;
     default: break;
   }
   return DefSubclassProc(edit_, message, wParam, lParam);
@@ -622,7 +646,7 @@ LRESULT StringGrid::OnEditorGetDlgCode(WPARAM wParam, LPARAM lParam) {
   LRESULT code = DefSubclassProc(edit_, WM_GETDLGCODE, wParam, lParam);
   const auto* keyMessage = reinterpret_cast<const MSG*>(lParam);
   if (keyMessage != nullptr && keyMessage->message == WM_KEYDOWN) {
-    code |= OnGetDlgCode(keyMessage) & DLGC_WANTTAB;
+    code |= OnGetDlgCode(keyMessage) & (DLGC_WANTTAB | DLGC_WANTMESSAGE);
     if (keyMessage->wParam == VK_RETURN || keyMessage->wParam == VK_ESCAPE) {
       code |= DLGC_WANTMESSAGE;
     }
@@ -633,8 +657,15 @@ LRESULT StringGrid::OnEditorGetDlgCode(WPARAM wParam, LPARAM lParam) {
 LRESULT StringGrid::OnEditorKeyDown(WPARAM wParam, LPARAM lParam) {
   switch (wParam) {
     case VK_RETURN:
+      if (IsEnterForComposition(wParam)) {
+        return 0;
+      }
       CommitEdit();
-      ForwardCommand(IDOK);
+      if (KeyDown(VK_CONTROL)) {
+        OnKeyDown(VK_RETURN);
+      } else {
+        ForwardCommand(IDOK);
+      }
       return 0;
     case VK_ESCAPE:
       CancelEdit();
@@ -667,10 +698,10 @@ LRESULT StringGrid::OnEditorKillFocus(WPARAM wParam, LPARAM lParam) {
 }
 
 bool StringGrid::BeginEdit(std::wstring_view text) {
-  if (edit_ == nullptr || editing_ || !IsEditable(curCol_, curRow_)) {
+  if (edit_ == nullptr || editing_ || !IsEditable(CurrentCol(), CurrentRow())) {
     return false;
   }
-  MakeVisible(curCol_);
+  MakeVisible(CurrentCol());
   editing_ = true;
   SetWindowTextW(edit_, std::wstring(text).c_str());
   PlaceEditor();
@@ -722,85 +753,10 @@ void StringGrid::ForwardCommand(int id) {
 // ---------------------------------------------------------------------------
 // Geometry
 
-int StringGrid::FixedExtent() const noexcept {
-  int extent = 0;
-  for (int col = 0; col < std::min(kFixedCols, ColCount()); ++col) {
-    extent += colWidths_[Index(col)] + kGridLineWidth;
-  }
-  return extent;
-}
-
-int StringGrid::DataExtent() const noexcept { return DataOffset(ColCount()); }
-
-int StringGrid::ViewWidth() const noexcept {
-  return std::max(0, static_cast<int>(ClientSize().cx) - FixedExtent());
-}
-
-int StringGrid::DataOffset(int col) const noexcept {
-  int offset = 0;
-  for (int c = kFixedCols; c < std::min(col, ColCount()); ++c) {
-    offset += colWidths_[Index(c)] + kGridLineWidth;
-  }
-  return offset;
-}
-
-int StringGrid::ColLeft(int col) const noexcept {
-  if (col < kFixedCols) {
-    int left = 0;
-    for (int c = 0; c < col; ++c) {
-      left += colWidths_[Index(c)] + kGridLineWidth;
-    }
-    return left;
-  }
-  return FixedExtent() + DataOffset(col) - scrollX_;
-}
-
-int StringGrid::RowTop(int row) const noexcept { return row * (rowHeight_ + kGridLineWidth); }
-
-bool StringGrid::IsColVisible(int col) const noexcept {
-  const int left = ColLeft(col);
-  if (left >= ClientSize().cx) {
-    return false;
-  }
-  return col < kFixedCols || left + colWidths_[Index(col)] + kGridLineWidth > FixedExtent();
-}
-
 RECT StringGrid::CellRect(int col, int row) const noexcept {
-  const int left = ColLeft(col);
-  const int top = RowTop(row);
-  return RECT{left, top, left + ColWidth(col), top + rowHeight_};
-}
-
-StringGrid::Hit StringGrid::HitTest(int x, int y) const noexcept {
-  Hit hit;
-  if (x < 0 || y < 0) {
-    return hit;
-  }
-  const int rowPitch = rowHeight_ + kGridLineWidth;
-  if (rowPitch > 0 && y / rowPitch < rowCount_) {
-    hit.row = y / rowPitch;
-  }
-  const int fixedRight = FixedExtent();
-  const bool inHeadingRow = hit.row >= 0 && hit.row < kFixedRows;
-  int left = 0;
-  for (int col = 0; col < ColCount(); ++col) {
-    if (col == kFixedCols) {
-      left = fixedRight - scrollX_;
-    }
-    const int right = left + colWidths_[Index(col)];
-    const bool shown = col < kFixedCols ? x < fixedRight : x >= fixedRight;
-    if (shown && x >= left && x <= right) {
-      hit.col = col;
-    }
-    // Later columns win, so a column narrowed to nothing can still be pulled
-    // open from the border it shares with its left neighbour.
-    const bool borderShown = col < kFixedCols || right >= fixedRight;
-    if (inHeadingRow && borderShown && std::abs(x - right) <= kBorderSlop) {
-      hit.border = col;
-    }
-    left = right + kGridLineWidth;
-  }
-  return hit;
+  const int left = layout_.ColLeft(col);
+  const int top = layout_.RowTop(row);
+  return RECT{left, top, left + ColWidth(col), top + layout_.RowHeight()};
 }
 
 SIZE StringGrid::ClientSize() const noexcept {
@@ -814,82 +770,41 @@ SIZE StringGrid::ClientSize() const noexcept {
 // ---------------------------------------------------------------------------
 // State changes
 
-bool StringGrid::HasDataCells() const noexcept {
-  return ColCount() > kFixedCols && rowCount_ > kFixedRows;
-}
-
-bool StringGrid::IsEditable(int col, int row) const noexcept {
-  return col >= kFixedCols && col < ColCount() && row >= kFixedRows && row < rowCount_;
-}
-
 void StringGrid::MoveTo(int col, int row, bool extend) {
-  if (!HasDataCells()) {
+  if (!layout_.HasDataCells()) {
     return;
   }
-  curCol_ = std::clamp(col, kFixedCols, ColCount() - 1);
-  curRow_ = std::clamp(row, kFixedRows, rowCount_ - 1);
-  if (!extend) {
-    anchorCol_ = curCol_;
-    anchorRow_ = curRow_;
-  }
-  MakeVisible(curCol_);
+  layout_.MoveTo(col, row, extend);
+  MakeVisible(CurrentCol());
   Redraw();
-}
-
-bool StringGrid::TabTarget(bool backwards, int& col, int& row) const noexcept {
-  if (!HasDataCells()) {
-    return false;
-  }
-  col = curCol_ + (backwards ? -1 : 1);
-  row = curRow_;
-  if (col >= ColCount()) {
-    col = kFixedCols;
-    ++row;
-  } else if (col < kFixedCols) {
-    col = ColCount() - 1;
-    --row;
-  }
-  return row >= kFixedRows && row < rowCount_;
 }
 
 void StringGrid::ScrollTo(int x) {
-  const int target = std::clamp(x, 0, std::max(0, DataExtent() - ViewWidth()));
-  if (target == scrollX_) {
-    return;
+  if (layout_.ScrollTo(x, ClientWidth())) {
+    UpdateScrollBar();
+    Redraw();
   }
-  scrollX_ = target;
-  UpdateScrollBar();
-  Redraw();
 }
 
 void StringGrid::MakeVisible(int col) {
-  if (hwnd_ == nullptr || col < kFixedCols || col >= ColCount()) {
-    return;
+  if (hwnd_ != nullptr) {
+    ScrollTo(layout_.ScrollToShow(col, ClientWidth()));
   }
-  const int left = DataOffset(col);
-  const int right = left + colWidths_[Index(col)] + kGridLineWidth;
-  int target = scrollX_;
-  if (right > target + ViewWidth()) {
-    target = right - ViewWidth();
-  }
-  target = std::min(target, left);
-  ScrollTo(target);
 }
 
 void StringGrid::UpdateScrollBar() {
   if (hwnd_ == nullptr) {
     return;
   }
-  const int extent = DataExtent();
-  const int view = ViewWidth();
-  scrollX_ = std::clamp(scrollX_, 0, std::max(0, extent - view));
+  const int width = ClientWidth();
+  layout_.ScrollTo(layout_.ScrollX(), width);
   SCROLLINFO info{};
   info.cbSize = sizeof(info);
   info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
   info.nMin = 0;
-  info.nMax = std::max(0, extent - 1);
-  info.nPage = static_cast<UINT>(view);
-  info.nPos = scrollX_;
+  info.nMax = std::max(0, layout_.DataExtent() - 1);
+  info.nPage = static_cast<UINT>(std::max(0, width - layout_.FixedExtent()));
+  info.nPos = layout_.ScrollX();
   SetScrollInfo(hwnd_, SB_HORZ, &info, TRUE);
   PlaceEditor();
 }
@@ -900,24 +815,16 @@ void StringGrid::PlaceEditor() {
   if (!editing_) {
     return;
   }
-  const RECT cell = CellRect(curCol_, curRow_);
+  const RECT cell = CellRect(CurrentCol(), CurrentRow());
   const int cellHeight = cell.bottom - cell.top;
   const int height = textHeight_ > 0 ? std::min(cellHeight, textHeight_ + 2) : cellHeight;
   SetWindowPos(edit_, HWND_TOP, cell.left, cell.top + (cellHeight - height) / 2,
                cell.right - cell.left, height, SWP_NOACTIVATE);
 }
 
-void StringGrid::ClampCurrent() {
-  if (!HasDataCells()) {
-    curCol_ = curRow_ = anchorCol_ = anchorRow_ = -1;
-    return;
-  }
-  const auto clampCol = [this](int col) { return std::clamp(col, kFixedCols, ColCount() - 1); };
-  const auto clampRow = [this](int row) { return std::clamp(row, kFixedRows, rowCount_ - 1); };
-  curCol_ = clampCol(curCol_);
-  curRow_ = clampRow(curRow_);
-  anchorCol_ = clampCol(anchorCol_);
-  anchorRow_ = clampRow(anchorRow_);
+void StringGrid::AfterCountChange() {
+  UpdateScrollBar();
+  Redraw();
 }
 
 void StringGrid::Redraw() const noexcept {
@@ -926,11 +833,12 @@ void StringGrid::Redraw() const noexcept {
   }
 }
 
-void StringGrid::StoreTyped(int col, int row, std::wstring text) {
+void StringGrid::StoreTyped(int col, int row, std::wstring_view typed) {
   if (!IsEditable(col, row)) {
     return;
   }
   Cell& cell = cells_[Index(col)][Index(row)];
+  const std::wstring text = ToWide(Unit1::NormaliseNumberText(ToU16(typed)));
   // Unchanged text keeps its bytes: opening and closing the editor must not
   // re-encode what code put there.
   if (text == cell.text) {
@@ -940,6 +848,14 @@ void StringGrid::StoreTyped(int col, int row, std::wstring text) {
   // Show what will be handed back, so a character CP932 lacks is seen as "?".
   cell.text = Cp932ToWide(cell.bytes);
   Redraw();
+}
+
+void StringGrid::StoreInSelection(std::wstring_view text) {
+  // A copy: the text may be a cell's own, which the first store replaces.
+  const std::wstring value(text);
+  for (const Unit1::CellRef cell : layout_.SelectedCells()) {
+    StoreTyped(cell.col, cell.row, value);
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -953,11 +869,11 @@ void StringGrid::Paint(HDC dc, SIZE size) const {
   SetBkMode(dc, TRANSPARENT);
   const bool focused = GetFocus() == hwnd_;
   const int firstData = LeftCol();
-  for (int row = 0; row < rowCount_ && RowTop(row) < size.cy; ++row) {
+  for (int row = 0; row < RowCount() && layout_.RowTop(row) < size.cy; ++row) {
     // Data cells first: one scrolled half under the heading column is then
     // painted over by the heading.
     if (firstData >= 0) {
-      for (int col = firstData; col < ColCount() && ColLeft(col) < size.cx; ++col) {
+      for (int col = firstData; col < ColCount() && layout_.ColLeft(col) < size.cx; ++col) {
         PaintCell(dc, col, row, focused);
       }
     }
@@ -969,21 +885,25 @@ void StringGrid::Paint(HDC dc, SIZE size) const {
 
 void StringGrid::PaintCell(HDC dc, int col, int row, bool focused) const {
   const RECT cell = CellRect(col, row);
-  const bool fixed = col < kFixedCols || row < kFixedRows;
-  const GridRect selection = Selection();
-  const bool selected = !fixed && col >= selection.left && col <= selection.right &&
-                        row >= selection.top && row <= selection.bottom;
+  const bool fixed = !IsEditable(col, row);
+  const bool selected = !fixed && Selection().Contains(col, row);
+  const Cell& content = cells_[Index(col)][Index(row)];
+  const bool notANumber = !fixed && Unit1::IsNotANumber(content.bytes);
 
-  int background = COLOR_WINDOW;
-  int foreground = COLOR_WINDOWTEXT;
+  COLORREF background = GetSysColor(COLOR_WINDOW);
+  COLORREF foreground = GetSysColor(COLOR_WINDOWTEXT);
   if (fixed) {
-    background = COLOR_BTNFACE;
-    foreground = COLOR_BTNTEXT;
+    background = GetSysColor(COLOR_BTNFACE);
+    foreground = GetSysColor(COLOR_BTNTEXT);
+  } else if (notANumber) {
+    background = selected ? kNotANumberSelected : kNotANumber;
+    foreground = selected ? kWhite : GetSysColor(COLOR_WINDOWTEXT);
   } else if (selected) {
-    background = COLOR_HIGHLIGHT;
-    foreground = COLOR_HIGHLIGHTTEXT;
+    background = GetSysColor(COLOR_HIGHLIGHT);
+    foreground = GetSysColor(COLOR_HIGHLIGHTTEXT);
   }
-  FillRect(dc, &cell, GetSysColorBrush(background));
+  SetDCBrushColor(dc, background);
+  FillRect(dc, &cell, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
   if (fixed) {
     RECT edge = cell;
     DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT);
@@ -991,25 +911,25 @@ void StringGrid::PaintCell(HDC dc, int col, int row, bool focused) const {
 
   // The editor covers only the middle of its cell; the old text must not
   // show above and below it.
-  const bool underEditor = editing_ && col == curCol_ && row == curRow_;
-  const std::wstring& text = cells_[Index(col)][Index(row)].text;
+  const bool underEditor = editing_ && col == CurrentCol() && row == CurrentRow();
+  const std::wstring& text = content.text;
   if (!text.empty() && !underEditor) {
     RECT textRect = cell;
     textRect.left += kTextIndent;
-    SetTextColor(dc, GetSysColor(foreground));
+    SetTextColor(dc, foreground);
     DrawTextW(dc, text.c_str(), static_cast<int>(std::min(text.size(), Index(INT_MAX))), &textRect,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   }
-  if (focused && !editing_ && col == curCol_ && row == curRow_) {
+  if (focused && !editing_ && col == CurrentCol() && row == CurrentRow()) {
     DrawFocusRect(dc, &cell);
   }
 
   // The line right of and below the cell; heading lines are darker, as the
   // headings are meant to read as buttons.
   const HBRUSH line = GetSysColorBrush(fixed ? COLOR_3DDKSHADOW : COLOR_BTNFACE);
-  const RECT right{cell.right, cell.top, cell.right + kGridLineWidth, cell.bottom + kGridLineWidth};
-  const RECT bottom{cell.left, cell.bottom, cell.right + kGridLineWidth,
-                    cell.bottom + kGridLineWidth};
+  const int lineWidth = Unit1::GridLayout::kGridLineWidth;
+  const RECT right{cell.right, cell.top, cell.right + lineWidth, cell.bottom + lineWidth};
+  const RECT bottom{cell.left, cell.bottom, cell.right + lineWidth, cell.bottom + lineWidth};
   FillRect(dc, &right, line);
   FillRect(dc, &bottom, line);
 }

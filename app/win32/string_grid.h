@@ -1,19 +1,30 @@
 #pragma once
 // An editable grid of strings with one fixed heading row and one fixed heading
 // column, as a window class of its own: the common controls have no grid whose
-// cells can be typed into.
+// cells can be typed into. Its arithmetic (columns, scrolling, selection)
+// lives in app/grid_layout.h; this class keeps the messages, the painting and
+// the in-place editor.
 //
 // Cells hold Shift-JIS bytes. Bytes set from code are kept exactly and only
 // converted (code page 932) for drawing, so a character shown in a heading is
-// handed back unchanged. A cell the user edits holds the typed text, which is
-// converted to code page 932 when it is stored.
+// handed back unchanged. The editable cells take numbers only: what the user
+// types, an input method commits or a paste brings is stored with full-width
+// digits and signs turned into ASCII, then converted to code page 932. A
+// cell that holds text but no number is drawn light red. The grid and its
+// editor have no input method context, as numeric fields do.
 //
 // Keyboard: arrows and Tab move the current cell (Shift+arrows extend the
 // selection); typing a character opens the in-place editor with it, F2 or a
 // double click with the cell's text. In the editor Enter stores the text and
 // then posts the parent's default command (IDOK) to it, Esc drops the typing
 // and posts IDCANCEL, so the grid never swallows the window's OK and Cancel.
-// Only cells outside the heading row and column can be current or edited.
+// Ctrl+Enter stores the typed text (or, without the editor, the current
+// cell's) into every selected cell and presses nothing. Delete empties the
+// selected cells; Ctrl+C (WM_COPY) copies them as tab-separated lines,
+// Ctrl+V (WM_PASTE) stores the values of the clipboard's text into the
+// current cell and those right of it. An Enter that ends an input method's
+// composition never posts IDOK. Only cells outside the heading row and
+// column can be current, selected or edited.
 //
 // Mouse: click and drag select a range; dragging a column's right border in
 // the heading row resizes it. The data columns scroll horizontally under the
@@ -29,26 +40,18 @@
 #include <string_view>
 #include <vector>
 
+#include "app/grid_layout.h"
 #include "app/win32/string_grid_messages.h"
 
 namespace rupena::win32 {
 
-// Inclusive cell range.
-struct GridRect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  friend bool operator==(const GridRect&, const GridRect&) = default;
-};
+using GridRect = Unit1::CellRange;
 
 class StringGrid {
  public:
-  static constexpr int kFixedCols = 1;
-  static constexpr int kFixedRows = 1;
-  static constexpr int kMaxCount = 4096;
-  static constexpr int kMaxColWidth = 10000;
-  static constexpr int kGridLineWidth = 1;
+  static constexpr int kFixedCols = Unit1::GridLayout::kFixedCols;
+  static constexpr int kFixedRows = Unit1::GridLayout::kFixedRows;
+  static constexpr int kMaxColWidth = Unit1::GridLayout::kMaxColWidth;
 
   StringGrid() = default;
   ~StringGrid();
@@ -66,7 +69,7 @@ class StringGrid {
   void SetColCount(int count);
   int ColCount() const noexcept { return static_cast<int>(cells_.size()); }
   void SetRowCount(int count);
-  int RowCount() const noexcept { return rowCount_; }
+  int RowCount() const noexcept { return layout_.RowCount(); }
 
   void SetCellBytes(int col, int row, std::string_view bytes);
   std::string CellBytes(int col, int row) const;
@@ -77,24 +80,24 @@ class StringGrid {
   void SetColWidth(int col, int width);
   // Every column but the heading column, as the width slider sets them.
   void SetDataColWidths(int width);
-  int ColWidth(int col) const noexcept;
+  int ColWidth(int col) const noexcept { return layout_.ColWidth(col); }
   // Setting the default width gives it to every column, as a fresh grid has.
   void SetDefaultColWidth(int width);
-  int DefaultColWidth() const noexcept { return defaultColWidth_; }
+  int DefaultColWidth() const noexcept { return layout_.DefaultColWidth(); }
   void SetDefaultRowHeight(int height);
-  int DefaultRowHeight() const noexcept { return rowHeight_; }
+  int DefaultRowHeight() const noexcept { return layout_.RowHeight(); }
 
   // Stores what the in-place editor holds and closes it; nothing when it is
   // closed. An OK handler calls this before it reads the cells.
   void CommitEdit();
   bool IsEditing() const noexcept { return editing_; }
 
-  int CurrentCol() const noexcept { return curCol_; }
-  int CurrentRow() const noexcept { return curRow_; }
+  int CurrentCol() const noexcept { return layout_.Current().col; }
+  int CurrentRow() const noexcept { return layout_.Current().row; }
   // Fixed cells cannot become current; false leaves the current cell as it is.
   bool SetCurrentCell(int col, int row);
-  GridRect Selection() const noexcept;
-  int LeftCol() const noexcept;
+  GridRect Selection() const noexcept { return layout_.Selection(); }
+  int LeftCol() const noexcept { return layout_.LeftCol(); }
 
  private:
   struct Cell {
@@ -102,11 +105,6 @@ class StringGrid {
     std::wstring text;
   };
   enum class Drag { None, Select, Resize };
-  struct Hit {
-    int col = -1;
-    int row = -1;
-    int border = -1;  // column whose right border is under the point
-  };
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
@@ -124,6 +122,9 @@ class StringGrid {
   LRESULT OnGetDlgCode(const MSG* message);
   void OnKeyDown(UINT key);
   void OnChar(wchar_t ch);
+  void OnCopy() const;
+  void OnPaste();
+  void OnComposition(UINT message);
   void OnLButtonDown(int x, int y, bool shift);
   void OnLButtonDblClk(int x, int y);
   void OnMouseMove(int x, int y);
@@ -155,29 +156,21 @@ class StringGrid {
   void ForwardCommand(int id);
 
   // Geometry, in client pixels.
-  int FixedExtent() const noexcept;
-  int DataExtent() const noexcept;
-  int ViewWidth() const noexcept;
-  int ColLeft(int col) const noexcept;
-  int RowTop(int row) const noexcept;
-  int DataOffset(int col) const noexcept;
-  bool IsColVisible(int col) const noexcept;
   RECT CellRect(int col, int row) const noexcept;
-  Hit HitTest(int x, int y) const noexcept;
   SIZE ClientSize() const noexcept;
+  int ClientWidth() const noexcept { return static_cast<int>(ClientSize().cx); }
 
   // State changes.
-  bool HasDataCells() const noexcept;
-  bool IsEditable(int col, int row) const noexcept;
+  bool IsEditable(int col, int row) const noexcept { return layout_.IsDataCell(col, row); }
+  bool IsEnterForComposition(WPARAM key) const noexcept;
   void MoveTo(int col, int row, bool extend);
-  bool TabTarget(bool backwards, int& col, int& row) const noexcept;
   void ScrollTo(int x);
-  int LineStop(bool right) const noexcept;
   void MakeVisible(int col);
   void UpdateScrollBar();
-  void ClampCurrent();
+  void AfterCountChange();
   void Redraw() const noexcept;
-  void StoreTyped(int col, int row, std::wstring text);
+  void StoreTyped(int col, int row, std::wstring_view text);
+  void StoreInSelection(std::wstring_view text);
 
   // Drawing.
   void Paint(HDC dc, SIZE size) const;
@@ -187,20 +180,16 @@ class StringGrid {
   HWND edit_ = nullptr;  // child of hwnd_, destroyed with it
   HFONT font_ = nullptr;  // borrowed: WM_SETFONT's, owned by whoever sent it
 
+  Unit1::GridLayout layout_;
+  // cells_[col][row], as many as the layout counts.
   std::vector<std::vector<Cell>> cells_ = std::vector<std::vector<Cell>>(2, std::vector<Cell>(2));
-  std::vector<int> colWidths_ = std::vector<int>(2, 32);
-  int rowCount_ = 2;
-  int defaultColWidth_ = 32;
-  int rowHeight_ = 24;
   int textHeight_ = 0;  // of the current font, for the editor's height
 
-  int curCol_ = kFixedCols;
-  int curRow_ = kFixedRows;
-  int anchorCol_ = kFixedCols;
-  int anchorRow_ = kFixedRows;
-  int scrollX_ = 0;  // pixels of the data columns scrolled out to the left
-
   bool editing_ = false;
+  // An input method composes in the grid or its editor; or ended its
+  // composition and the key that ended it is not yet released.
+  bool composing_ = false;
+  bool compositionEnter_ = false;
   Drag drag_ = Drag::None;
   int resizeCol_ = -1;
   int resizeStartX_ = 0;

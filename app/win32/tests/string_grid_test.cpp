@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/win32/clipboard.h"
 #include "app/win32/cp932.h"
 #include "app/win32/scoped_gdi.h"
 
@@ -61,6 +62,7 @@ class StringGridTest : public ::testing::Test {
 
   void TearDown() override {
     SetShift(false);
+    SetKey(VK_CONTROL, false);
     if (parent_ != nullptr) {
       DestroyWindow(parent_);
     }
@@ -112,11 +114,25 @@ class StringGridTest : public ::testing::Test {
     Pump();
   }
   static void SetShift(bool down) {
+    SetKey(VK_SHIFT, down);
+    SetKey(VK_LSHIFT, down);
+  }
+  static void SetKey(int key, bool down) {
     BYTE keys[256];
     GetKeyboardState(keys);
-    keys[VK_SHIFT] = down ? 0x80 : 0;
-    keys[VK_LSHIFT] = keys[VK_SHIFT];
+    keys[key] = down ? 0x80 : 0;
     SetKeyboardState(keys);
+  }
+  // Ctrl+Enter as typed: the key with Control held down.
+  void CtrlEnter() {
+    SetKey(VK_CONTROL, true);
+    Key(VK_RETURN);
+    SetKey(VK_CONTROL, false);
+  }
+  std::vector<std::string> Spacings() {
+    std::vector<std::string> cells;
+    for (int col = 1; col < grid_.ColCount(); ++col) cells.push_back(grid_.CellBytes(col, 1));
+    return cells;
   }
 
   LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
@@ -568,6 +584,122 @@ TEST_F(StringGridTest, HeadingsAreDrawnAsHeadings) {
   const int line = ColEdges(2).second;
   EXPECT_NE(GetPixel(memory.Get(), line, RowMiddle(1)), GetSysColor(COLOR_WINDOW));
   EXPECT_NE(GetPixel(memory.Get(), line - 4, RowEdges(1).second), GetSysColor(COLOR_WINDOW));
+}
+
+TEST_F(StringGridTest, FullWidthInputIsStoredAsAscii) {
+  // Typed with the input method on, committed as full-width characters.
+  Type(L"\xff11\xff0e\xff15");  // １．５
+  Key(VK_TAB);
+  Type(L"\x2212\xff12\xff45\xff0d\xff11");  // −２ｅ－１
+  Key(VK_TAB);
+  Type(L"\xff41");  // ａ: no number, stays as typed
+  grid_.CommitEdit();
+  EXPECT_EQ(Spacings(), (std::vector<std::string>{"1.5", "-2e-1", "\x82\x81"}));
+  // Numbers only: neither the grid nor its editor has an input method context.
+  EXPECT_EQ(ImmGetContext(grid_.Handle()), nullptr);
+  Type(L"1");
+  ASSERT_TRUE(grid_.IsEditing());
+  EXPECT_EQ(ImmGetContext(GetFocus()), nullptr);
+  grid_.CommitEdit();
+}
+
+TEST_F(StringGridTest, EnterThatEndsACompositionIsNotOk) {
+  const auto post = [this](UINT message, WPARAM wParam) {
+    PostMessageW(GetFocus(), message, wParam, 1);
+    Pump();
+  };
+  post(WM_IME_STARTCOMPOSITION, 0);
+  for (const wchar_t ch : std::wstring(L"\xff13\xff0e\xff15")) post(WM_IME_CHAR, ch);
+  post(WM_KEYDOWN, VK_RETURN);  // still composing
+  post(WM_IME_ENDCOMPOSITION, 0);
+  post(WM_KEYDOWN, VK_RETURN);  // the key that ended it, not yet released
+  EXPECT_TRUE(commands_.empty());
+  ASSERT_TRUE(grid_.IsEditing());
+  post(WM_KEYUP, VK_RETURN);
+  Key(VK_RETURN);
+  ASSERT_EQ(commands_.size(), 1u);
+  EXPECT_EQ(commands_[0].id, IDOK);
+  EXPECT_EQ(commands_[0].spacingBytes, "3.5");
+}
+
+TEST_F(StringGridTest, CtrlEnterFillsTheSelectionAndDeleteEmptiesIt) {
+  Fill({"A", "B", "C", "D"}, {"0.5", "0.5", "0.5", "0.5"});
+  SetShift(true);
+  Key(VK_RIGHT);
+  Key(VK_RIGHT);
+  SetShift(false);
+  Type(L"\xff10.8");  // typed over the current cell, the range stays selected
+  CtrlEnter();
+  EXPECT_EQ(Spacings(), (std::vector<std::string>{"0.8", "0.8", "0.8", "0.5"}));
+  EXPECT_FALSE(grid_.IsEditing());
+  EXPECT_TRUE(commands_.empty());
+
+  // Without the editor, the current cell's value goes to the others.
+  grid_.SetCellBytes(4, 1, "2");
+  ASSERT_TRUE(grid_.SetCurrentCell(3, 1));
+  SetShift(true);
+  Key(VK_RIGHT);
+  SetShift(false);
+  CtrlEnter();
+  EXPECT_EQ(Spacings(), (std::vector<std::string>{"0.8", "0.8", "2", "2"}));
+  Key(VK_DELETE);
+  EXPECT_EQ(Spacings(), (std::vector<std::string>{"0.8", "0.8", "", ""}));
+  EXPECT_TRUE(commands_.empty());
+  Key(VK_RETURN);  // plain Enter is still OK
+  ASSERT_EQ(commands_.size(), 1u);
+  EXPECT_EQ(commands_[0].id, IDOK);
+}
+
+TEST_F(StringGridTest, CopyAndPasteThroughTheClipboard) {
+  SetShift(true);
+  Key(VK_END);
+  SetShift(false);
+  Send(WM_COPY);
+  EXPECT_EQ(ClipboardText(grid_.Handle()), L"0.5\t1\t0.5\r\n");
+
+  struct Case {
+    const char* name;
+    int from;
+    std::wstring clipboard;
+    std::vector<std::string> spacings;
+  };
+  const Case cases[] = {
+      {"a spreadsheet row, full-width too", 1, L"\xff12\t3\t4\r\n", {"2", "3", "4"}},
+      {"values past the last column are dropped", 2, L"7 8 9", {"0.5", "7", "8"}},
+      {"lines and an empty cell", 1, L"5\r\n\r\n6", {"5", "", "6"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fill({"A", "\x82\xa0", "B"}, {"0.5", "1", "0.5"});
+    ASSERT_TRUE(grid_.SetCurrentCell(c.from, 1));
+    ASSERT_TRUE(SetClipboardText(grid_.Handle(), c.clipboard));
+    Type(L"\x16");  // Ctrl+V
+    EXPECT_EQ(Spacings(), c.spacings);
+    EXPECT_EQ(grid_.CellBytes(2, 0), "\x82\xa0");  // the characters stay
+  }
+}
+
+TEST_F(StringGridTest, CellsThatCountAsZeroAreDrawnRed) {
+  Fill({"A", "B", "C", "D"}, {"abc", "1.5", "", "\x82\x50"});  // ending in a full-width 1
+  RECT client{};
+  GetClientRect(grid_.Handle(), &client);
+  const ScopedWindowDc screen = GetDcScoped(grid_.Handle());
+  ScopedMemoryDc memory(CreateCompatibleDC(screen.Get().dc));
+  ScopedBitmap bitmap(CreateCompatibleBitmap(screen.Get().dc, client.right, client.bottom));
+  const ScopedSelection selected = SelectScoped(memory.Get(), bitmap.Get());
+  const auto pixel = [&](int col) {
+    Send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.Get()), PRF_CLIENT);
+    return GetPixel(memory.Get(), ColEdges(col).second - 3, RowEdges(1).second - 3);
+  };
+  const COLORREF red = pixel(4);
+  EXPECT_EQ(GetRValue(red), 255);
+  EXPECT_LT(GetGValue(red), 255);
+  EXPECT_EQ(pixel(2), GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(pixel(3), GetSysColor(COLOR_WINDOW));  // empty counts as 0 plainly
+  EXPECT_NE(pixel(1), GetSysColor(COLOR_HIGHLIGHT));  // current, and still marked
+  EXPECT_NE(pixel(1), red);
+  grid_.SetCellBytes(4, 1, "1");
+  EXPECT_EQ(pixel(4), GetSysColor(COLOR_WINDOW));
 }
 
 }  // namespace
