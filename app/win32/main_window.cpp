@@ -3,6 +3,9 @@
 #include <commctrl.h>
 
 #include <array>
+#include <vector>
+
+#include "app/window_placement.h"
 
 #include "app/win32/cp932.h"
 #include "app/win32/main_window_ids.h"
@@ -58,6 +61,27 @@ std::wstring WindowText(HWND hwnd) {
 
 void RedrawNow(HWND hwnd) {
   RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+  const RECT& r = info.rcWork;
+  try {
+    reinterpret_cast<std::vector<Unit1::ScreenRect>*>(areas)->push_back(
+        {r.left, r.top, r.right, r.bottom});
+  } catch (...) {
+    return FALSE;  // nothing may unwind through USER32; the areas so far stand
+  }
+  return TRUE;
+}
+
+// The work areas (screens less their task bars) of every monitor attached.
+std::vector<Unit1::ScreenRect> MonitorWorkAreas() {
+  std::vector<Unit1::ScreenRect> areas;
+  EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
+  return areas;
 }
 
 }  // namespace
@@ -316,8 +340,18 @@ void TForm1::SetStatus(std::string_view caption) {
   RedrawNow(labelA1_);
 }
 
+// A stored position that leaves the title bar on no screen (its monitor
+// was unplugged) would hide the window; it opens on the nearest one instead.
+// The position file keeps the old place until OK stores the new one.
 void TForm1::MoveTo(Unit1::WindowPosition position) {
-  SetWindowPos(hwnd_, nullptr, position.Left, position.Top, 0, 0,
+  RECT frame{};
+  POINT clientOrigin{0, 0};
+  GetWindowRect(hwnd_, &frame);
+  ClientToScreen(hwnd_, &clientOrigin);
+  const Unit1::WindowSize size{frame.right - frame.left, frame.bottom - frame.top,
+                               clientOrigin.y - frame.top};
+  const Unit1::WindowPosition place = Unit1::KeepReachable(position, size, MonitorWorkAreas());
+  SetWindowPos(hwnd_, nullptr, place.Left, place.Top, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
