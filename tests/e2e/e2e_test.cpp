@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/win32/clipboard.h"
 #include "app/win32/main_window_ids.h"
 #include "app/win32/string_grid_messages.h"
 #include "tests/e2e/tool_driver.h"
@@ -235,7 +236,8 @@ TEST_F(Tool, StoredPositionIsAppliedAndAMissingOneGivesTheOrigin) {
       {"garbage", "\xff\xfe junk\r\n", {0, 0}},
       {"one line", "250", {250, 0}},
       {"second line a word", "100\r\nabc\r\n", {100, 0}},
-      {"negative", "-40\r\n-30\r\n", {-40, -30}},
+      {"negative, title bar still on screen", "-40\r\n-5\r\n", {-40, -5}},
+      {"left of the screen, partly visible", "-300\r\n40\r\n", {-300, 40}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -321,6 +323,18 @@ TEST_F(Tool, WindowAndControlsSitWhereTheLayoutPutsThem) {
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
     EXPECT_EQ(GetNextDlgTabItem(main, run->Control(order[i]), FALSE), run->Control(order[i + 1]));
   }
+
+  // The picture shows a full-width entry stored as ASCII and a cell that
+  // will count as 0, marked.
+  const HWND grid = run->Control(kIdStringGrid1);
+  for (const auto& [col, typed] : {std::pair{2, std::wstring(L"１．５")}, std::pair{3, std::wstring(L"ａ")}}) {
+    ASSERT_EQ(SendMessageW(grid, GM_SETCURCELL, static_cast<WPARAM>(col), 1), TRUE);
+    for (const wchar_t ch : typed) run->PostChar(grid, ch);
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(run->Focus()) == typed; }));
+    SendMessageW(grid, GM_COMMITEDIT, 0, 0);
+  }
+  ASSERT_EQ(SendMessageW(grid, GM_SETCURCELL, 1, 1), TRUE);
+  UpdateWindow(grid);
 
   fs::create_directories(kArtifacts);
   const fs::path shot = kArtifacts / L"window.bmp";
@@ -411,6 +425,105 @@ TEST_F(Tool, StartupTimeAgainstAMinimalWindow) {
   }
   std::printf("startup to window shown, best of 3: tool %.1f ms, minimal window %.1f ms (%.2fx)\n",
               tool, bare, tool / bare);
+}
+
+// The cell under the mouse, in the grid's client pixels.
+POINT CellMiddle(HWND grid, int col, int row) {
+  const auto cols = SendMessageW(grid, GM_GETCOLEDGES, static_cast<WPARAM>(col), 0);
+  const auto rows = SendMessageW(grid, GM_GETROWEDGES, static_cast<WPARAM>(row), 0);
+  return POINT{(static_cast<short>(LOWORD(cols)) + static_cast<short>(HIWORD(cols))) / 2,
+               (static_cast<short>(LOWORD(rows)) + static_cast<short>(HIWORD(rows))) / 2};
+}
+
+// Keys as the keyboard sends them, so that the tool sees Control held down.
+void SendKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
+  std::vector<INPUT> inputs;
+  for (const auto& [vk, up] : keys) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(input);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+TEST_F(Tool, FullWidthDigitsAsAnInputMethodCommitsThem) {
+  ProgramFolder folder(kTool, L"rupena full width");
+  WriteFileBytes(folder.Exchange(), kPicked);
+  auto run = Start(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  const HWND grid = run->Control(kIdStringGrid1);
+  ASSERT_TRUE(WaitUntil([&] { return run->Focus() == grid; }));
+  for (const wchar_t ch : std::wstring(L"１．５")) run->TypeChar(ch);
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(run->Focus()) == L"１．５"; }));
+  run->TypeKey(VK_RETURN);
+  ExpectEnds(*run);
+  EXPECT_EQ(ReadFileBytes(folder.Exchange()), CliSplit(kPicked, {L"--spacing", L"1=1.5"}));
+}
+
+TEST_F(Tool, CtrlEnterStoresOneValueInADraggedRange) {
+  ProgramFolder folder(kTool, L"rupena fill");
+  WriteFileBytes(folder.Exchange(), kPicked);
+  auto run = Start(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  const HWND grid = run->Control(kIdStringGrid1);
+  ASSERT_TRUE(WaitUntil([&] { return run->Focus() == grid; }));
+  run->Drag(grid, CellMiddle(grid, 1, 1), CellMiddle(grid, 3, 1));
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(grid, GM_GETCURCELL, 0, 0) == MAKELRESULT(3, 1); }));
+  EXPECT_EQ(SendMessageW(grid, GM_GETANCHOR, 0, 0), MAKELRESULT(1, 1));
+  for (const wchar_t ch : std::wstring(L"0.8")) run->TypeChar(ch);
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(run->Focus()) == L"0.8"; }));
+  SetForegroundWindow(run->Main());
+  SendKeys({{VK_CONTROL, false}, {VK_RETURN, false}, {VK_RETURN, true}, {VK_CONTROL, true}});
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(grid, GM_ISEDITING, 0, 0) == 0; }));
+  // Ctrl+Enter pressed nothing: the tool still runs
+  EXPECT_FALSE(run->WaitForExit(std::chrono::milliseconds(200)).has_value());
+  run->ClickButton(kIdButton1);
+  ExpectEnds(*run);
+  EXPECT_EQ(ReadFileBytes(folder.Exchange()),
+            CliSplit(kPicked, {L"--spacing", L"1=0.8", L"--spacing", L"2=0.8", L"--spacing", L"3=0.8"}));
+}
+
+TEST_F(Tool, PastedSpreadsheetRowFillsTheCells) {
+  ProgramFolder folder(kTool, L"rupena paste");
+  WriteFileBytes(folder.Exchange(), kPicked);
+  auto run = Start(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  const HWND grid = run->Control(kIdStringGrid1);
+  ASSERT_TRUE(WaitUntil([&] { return run->Focus() == grid; }));
+  // Windows lets only a window own what is put on the clipboard.
+  const HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     nullptr, nullptr);
+  ASSERT_TRUE(SetClipboardText(owner, L"1.25\t２\t3\t4\r\n"));
+  run->TypeChar(0x16);  // what Ctrl+V types
+  run->ClickButton(kIdButton1);
+  ExpectEnds(*run);
+  DestroyWindow(owner);
+  EXPECT_EQ(ReadFileBytes(folder.Exchange()),
+            CliSplit(kPicked, {L"--spacing", L"1=1.25", L"--spacing", L"2=2", L"--spacing", L"3=3"}));
+}
+
+TEST_F(Tool, StoredPositionOffEveryScreenOpensOnTheScreen) {
+  ProgramFolder folder(kTool, L"rupena off screen");
+  WriteFileBytes(folder.Exchange(), kPicked);
+  WriteFileBytes(folder.Dat(), "-30000\r\n-30000\r\n");
+  auto run = Start(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  RECT r{};
+  GetWindowRect(run->Main(), &r);
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_GE(r.left, work.left);
+  EXPECT_GE(r.top, work.top);
+  EXPECT_LE(r.right, work.right);
+  EXPECT_LE(r.bottom, work.bottom);
+  // Not rewritten at start: OK stores the place the window now has.
+  EXPECT_EQ(ReadFileBytes(folder.Dat()), "-30000\r\n-30000\r\n");
+  run->ClickButton(kIdButton1);
+  ExpectEnds(*run);
+  EXPECT_EQ(ReadFileBytes(folder.Dat()),
+            std::to_string(r.left) + "\r\n" + std::to_string(r.top) + "\r\n");
 }
 
 }  // namespace
