@@ -16,21 +16,8 @@ struct OpenClipboardTraits {
 };
 using ScopedClipboard = Scoped<OpenClipboardTraits>;
 
-struct GlobalMemoryTraits {
-  using Value = HGLOBAL;
-  static Value Invalid() noexcept { return nullptr; }
-  static bool IsValid(Value value) noexcept { return value != nullptr; }
-  static void Close(Value value) noexcept { GlobalFree(value); }
-};
-using ScopedGlobal = Scoped<GlobalMemoryTraits>;
-
-struct GlobalLockTraits {
-  using Value = HGLOBAL;
-  static Value Invalid() noexcept { return nullptr; }
-  static bool IsValid(Value value) noexcept { return value != nullptr; }
-  static void Close(Value value) noexcept { GlobalUnlock(value); }
-};
-using ScopedLock = Scoped<GlobalLockTraits>;
+using ScopedGlobal = Scoped<HandleTraits<HGLOBAL, &GlobalFree>>;
+using ScopedLock = Scoped<HandleTraits<HGLOBAL, &GlobalUnlock>>;  // locked, not owned
 
 }  // namespace
 

@@ -57,20 +57,18 @@ class Scoped {
   Value value_ = Traits::Invalid();
 };
 
-template <typename Handle>
-struct GdiObjectTraits {
+// A handle that one call frees.
+template <typename Handle, auto Free>
+struct HandleTraits {
   using Value = Handle;
   static Value Invalid() noexcept { return nullptr; }
   static bool IsValid(Value value) noexcept { return value != nullptr; }
-  static void Close(Value value) noexcept { DeleteObject(value); }
+  static void Close(Value value) noexcept { Free(value); }
 };
 
-struct MemoryDcTraits {
-  using Value = HDC;
-  static Value Invalid() noexcept { return nullptr; }
-  static bool IsValid(Value value) noexcept { return value != nullptr; }
-  static void Close(Value value) noexcept { DeleteDC(value); }
-};
+template <typename Handle>
+using GdiObjectTraits = HandleTraits<Handle, &DeleteObject>;
+using MemoryDcTraits = HandleTraits<HDC, &DeleteDC>;
 
 struct WindowDc {
   HWND window = nullptr;

@@ -74,6 +74,15 @@ class Tool : public ::testing::Test {
     EXPECT_NE(run->Main(), nullptr) << "the window did not appear";
     return run;
   }
+  // Starts the tool on kPicked and waits until the grid has the keyboard.
+  std::unique_ptr<RunningWindow> StartOnGrid(const ProgramFolder& folder) {
+    WriteFileBytes(folder.Exchange(), kPicked);
+    auto run = Start(folder);
+    if (run->Main() != nullptr) {
+      EXPECT_TRUE(WaitUntil([&] { return run->Focus() == run->Control(kIdStringGrid1); }));
+    }
+    return run;
+  }
   // The process ends by itself, with exit code 0.
   static void ExpectEnds(RunningWindow& run) {
     const auto code = run.WaitForExit();
@@ -450,11 +459,8 @@ void SendKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
 
 TEST_F(Tool, FullWidthDigitsAsAnInputMethodCommitsThem) {
   ProgramFolder folder(kTool, L"rupena full width");
-  WriteFileBytes(folder.Exchange(), kPicked);
-  auto run = Start(folder);
+  auto run = StartOnGrid(folder);
   ASSERT_NE(run->Main(), nullptr);
-  const HWND grid = run->Control(kIdStringGrid1);
-  ASSERT_TRUE(WaitUntil([&] { return run->Focus() == grid; }));
   for (const wchar_t ch : std::wstring(L"１．５")) run->TypeChar(ch);
   ASSERT_TRUE(WaitUntil([&] { return WindowText(run->Focus()) == L"１．５"; }));
   run->TypeKey(VK_RETURN);
@@ -464,11 +470,9 @@ TEST_F(Tool, FullWidthDigitsAsAnInputMethodCommitsThem) {
 
 TEST_F(Tool, CtrlEnterStoresOneValueInADraggedRange) {
   ProgramFolder folder(kTool, L"rupena fill");
-  WriteFileBytes(folder.Exchange(), kPicked);
-  auto run = Start(folder);
+  auto run = StartOnGrid(folder);
   ASSERT_NE(run->Main(), nullptr);
   const HWND grid = run->Control(kIdStringGrid1);
-  ASSERT_TRUE(WaitUntil([&] { return run->Focus() == grid; }));
   run->Drag(grid, CellMiddle(grid, 1, 1), CellMiddle(grid, 3, 1));
   ASSERT_TRUE(WaitUntil([&] { return SendMessageW(grid, GM_GETCURCELL, 0, 0) == MAKELRESULT(3, 1); }));
   EXPECT_EQ(SendMessageW(grid, GM_GETANCHOR, 0, 0), MAKELRESULT(1, 1));
@@ -487,11 +491,8 @@ TEST_F(Tool, CtrlEnterStoresOneValueInADraggedRange) {
 
 TEST_F(Tool, PastedSpreadsheetRowFillsTheCells) {
   ProgramFolder folder(kTool, L"rupena paste");
-  WriteFileBytes(folder.Exchange(), kPicked);
-  auto run = Start(folder);
+  auto run = StartOnGrid(folder);
   ASSERT_NE(run->Main(), nullptr);
-  const HWND grid = run->Control(kIdStringGrid1);
-  ASSERT_TRUE(WaitUntil([&] { return run->Focus() == grid; }));
   // Windows lets only a window own what is put on the clipboard.
   const HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                      nullptr, nullptr);
