@@ -445,8 +445,8 @@ void StringGrid::OnPaste() {
   if (!text) {
     return;
   }
-  const std::vector<Unit1::CellRef> targets =
-      layout_.PasteTargets(Index(std::max(ColCount() - CurrentCol(), 0)));
+  // Every cell from the current one to the last column.
+  const std::vector<Unit1::CellRef> targets = layout_.PasteTargets(Index(Unit1::GridLayout::kMaxCount));
   const std::vector<std::u16string> values = Unit1::SplitPastedValues(ToU16(*text), targets.size());
   for (std::size_t i = 0; i < values.size(); ++i) {
     StoreTyped(targets[i].col, targets[i].row, ToWide(values[i]));
