@@ -149,7 +149,7 @@ LRESULT StringGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KILLFOCUS: OnFocusChange(); return 0;
     case WM_GETDLGCODE: return OnGetDlgCode(reinterpret_cast<const MSG*>(lParam));
     case WM_KEYDOWN: OnKeyDown(static_cast<UINT>(wParam)); return 0;
-    case WM_KEYUP: compositionEnter_ = false; break;
+    case WM_KEYUP: OnKeyUp(); break;
     case WM_CHAR: OnChar(static_cast<wchar_t>(wParam)); return 0;
     case WM_COPY: OnCopy(); return 0;
     case WM_PASTE: OnPaste(); return 0;
@@ -453,6 +453,9 @@ void StringGrid::OnPaste() {
   }
 }
 
+// Releasing any key ends what an Enter that closed a composition may hold.
+void StringGrid::OnKeyUp() { compositionEnter_ = false; }
+
 void StringGrid::OnComposition(UINT message) {
   composing_ = message == WM_IME_STARTCOMPOSITION;
   if (!composing_) {
@@ -632,7 +635,7 @@ LRESULT StringGrid::HandleEditMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_KEYDOWN: return OnEditorKeyDown(wParam, lParam);
     case WM_CHAR: return OnEditorChar(wParam, lParam);
     case WM_KILLFOCUS: return OnEditorKillFocus(wParam, lParam);
-    case WM_KEYUP: compositionEnter_ = false; break;
+    case WM_KEYUP: OnKeyUp(); break;
     case WM_IME_STARTCOMPOSITION:
     case WM_IME_ENDCOMPOSITION: OnComposition(message); break;
     default: break;

@@ -124,6 +124,7 @@ class StringGrid {
   void OnChar(wchar_t ch);
   void OnCopy() const;
   void OnPaste();
+  void OnKeyUp();
   void OnComposition(UINT message);
   void OnLButtonDown(int x, int y, bool shift);
   void OnLButtonDblClk(int x, int y);
