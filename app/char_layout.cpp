@@ -52,8 +52,7 @@ std::string CleanFontName(std::string_view fontName) {
   return std::string(fontName);
 }
 
-void FillGrid(CharGrid& grid) {
-  const JwwGaibu::TJwwModel& m = JwwGaibu::Model;
+void FillGrid(const JwwGaibu::TJwwModel& m, CharGrid& grid) {
   std::string_view text = kFullWidthSpace;
   double spacing = 0.0;
   if (m.Texts.Count() > 0) {
@@ -74,24 +73,24 @@ void FillGrid(CharGrid& grid) {
   }
 }
 
-void EmitSeparatedChars(const CharGrid& grid) {
+void EmitSeparatedChars(JwwGaibu::TJwwModel& m, const CharGrid& grid) {
   using namespace JwwGaibu;
-  const TJwwFirstAttr& first = Model.FirstAttr;
-  const TJwwEntText& picked = Model.Texts[0];
+  const TJwwFirstAttr& first = m.FirstAttr;
+  const TJwwEntText& picked = m.Texts[0];
 
-  AddOutputLine("hd");
-  if (Model.BzSeen) AddOutputLine("bz");
+  AddOutputLine(m, "hd");
+  if (m.BzSeen) AddOutputLine(m, "bz");
 
-  EmitLayerGroup(first.LayerGroup);
-  EmitLayer(first.Layer);
-  EmitLineColor(first.LineColor, 0);
-  EmitPointColor(first.LineColor, 0);
-  EmitLineType(first.LineType, 0);
-  EmitLineWidth(first.LineWidth);
+  EmitLayerGroup(m, first.LayerGroup);
+  EmitLayer(m, first.Layer);
+  EmitLineColor(m, first.LineColor, 0);
+  EmitPointColor(m, first.LineColor, 0);
+  EmitLineType(m, first.LineType, 0);
+  EmitLineWidth(m, first.LineWidth);
 
   const double angle = MyFunc::VectorAngle(picked.DirX, picked.DirY);
 
-  EmitTextAttributes(picked);
+  EmitTextAttributes(m, picked);
 
   // Along the direction by its angle rather than the normalised vector: the
   // residues this leaves on an axis-aligned text are written as they come.
@@ -103,13 +102,13 @@ void EmitSeparatedChars(const CharGrid& grid) {
   for (int col = 1; col < grid.ColCount(); ++col) {
     const std::string ch = grid.Cell(col, 0);
     const double spacing = MyFunc::ParseFloatOrZero(grid.Cell(col, 1));
-    EmitTextCommand(picked, ch, x, y);  // blanks are not written, yet advance
+    EmitTextCommand(m, picked, ch, x, y);  // blanks are not written, yet advance
     const double advance = spacing + (ch.size() == 1 ? width / 2 : width);
     x += cosA * advance;
     y += sinA * advance;
   }
 
-  WriteBackOtherTexts();
+  WriteBackOtherTexts(m);
 }
 
 }  // namespace Unit1

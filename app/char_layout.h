@@ -3,13 +3,15 @@
 // command per character, placed one after another along the text's
 // direction.
 //
-// Works on the exchange module's model (the first text of the text table)
-// and its writer; needs no window beyond a two-row grid of strings.
+// Works on a drawing model (the first text of its text table) and the
+// exchange module's writer; needs no window beyond a two-row grid of strings.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "exchange/drawing_model.h"
 
 namespace Unit1 {
 
@@ -55,15 +57,15 @@ inline constexpr int kDefaultColWidth = 32;
 // "ＭＳ ゴシック"; a name without them is returned unchanged.
 std::string CleanFontName(std::string_view fontName);
 
-// Fills the grid from the first text of the model; with no text, one column
+// Fills the grid from the first text of `model`; with no text, one column
 // holding a full-width space with spacing 0.
-void FillGrid(CharGrid& grid);
+void FillGrid(const JwwGaibu::TJwwModel& model, CharGrid& grid);
 
-// Emits what OK writes: the header, the drawing's first attributes, the
-// picked text's attributes and font, a text command per non-blank character
-// of the cells, and then every other handed-over text as it came
-// (WriteBackOtherTexts). The model must hold a text and be prepared for
-// output.
-void EmitSeparatedChars(const CharGrid& grid);
+// Emits what OK writes into `model`: the header, the drawing's first
+// attributes, the picked text's attributes and font, a text command per
+// non-blank character of the cells, and then every other handed-over text
+// as it came (WriteBackOtherTexts). The model must hold a text and be
+// prepared for output.
+void EmitSeparatedChars(JwwGaibu::TJwwModel& model, const CharGrid& grid);
 
 }  // namespace Unit1

@@ -28,6 +28,12 @@ std::string KeptTextsNotice(int count) {
 
 }  // namespace
 
+JwwGaibu::TJwwModel Model;
+
+void ResetModel() { JwwGaibu::ResetModel(Model); }
+
+void ReleaseModel() noexcept { JwwGaibu::ReleaseModel(Model); }
+
 MainForm::MainForm(FormView& view, const std::filesystem::path& exePath)
     : view_(view),
       exchangePath_(exePath.parent_path() / kExchangeFileName),
@@ -36,8 +42,8 @@ MainForm::MainForm(FormView& view, const std::filesystem::path& exePath)
 void MainForm::OnShown() {
   using namespace JwwGaibu;
   ResetModel();
-  LoadExchangeFile(exchangePath_);  // a missing or broken file leaves what could be read
-  PrepareOutputState();
+  LoadExchangeFile(Model, exchangePath_);  // a missing or broken file leaves what could be read
+  PrepareOutputState(Model);
   view_.MoveTo(ReadPosition(positionPath_));
   view_.SetLabelFont(kLabelFont);
   view_.SetLabelCaption(kNothingPicked);
@@ -47,9 +53,9 @@ void MainForm::OnShown() {
     view_.SetLabelCaption(picked.Text);
   }
   view_.RedrawLabelNow();
-  FillGrid(view_.Grid());
+  FillGrid(Model, view_.Grid());
   if (Model.Texts.Count() > 0) {
-    if (const int kept = KeptTextCount(); kept > 0) view_.SetStatus(KeptTextsNotice(kept));
+    if (const int kept = KeptTextCount(Model); kept > 0) view_.SetStatus(KeptTextsNotice(kept));
   }
 }
 
@@ -69,8 +75,8 @@ void MainForm::OnOk() {
     return;
   }
   view_.SetStatus(kProcessing);
-  EmitSeparatedChars(view_.Grid());
-  WriteExchangeFile(exchangePath_);  // on failure the host's file stays as it was
+  EmitSeparatedChars(Model, view_.Grid());
+  WriteExchangeFile(Model, exchangePath_);  // on failure the host's file stays as it was
   ReleaseModel();
   view_.SetStatus(kGenerating);
   view_.Close();

@@ -8,8 +8,17 @@
 
 #include "app/char_layout.h"
 #include "app/position_file.h"
+#include "exchange/drawing_model.h"
 
 namespace Unit1 {
+
+// The drawing of the tool's one run: loaded when the window is shown,
+// written back on OK.
+extern JwwGaibu::TJwwModel Model;
+
+// ResetModel and ReleaseModel of the exchange module, on Model.
+void ResetModel();
+void ReleaseModel() noexcept;
 
 // The window as the lifecycle sees it. Captions and font names are CP932
 // bytes; the view converts them at its edge.

@@ -8,7 +8,8 @@
 // wrote it. The host hands over texts only; figures of other kinds that the
 // model may hold are not written back.
 //
-// Works on the exchange module's model after loading, through its writer.
+// Works on a drawing model after loading, through the exchange module's
+// writer.
 #pragma once
 
 #include <string_view>
@@ -21,17 +22,17 @@ namespace Unit1 {
 // text type (for free size its own width, height, spacing and colour),
 // character style 0, as the start point is what is written, and the font.
 // The writer leaves out what repeats the last written value.
-void EmitTextAttributes(const JwwGaibu::TJwwEntText& text);
+void EmitTextAttributes(JwwGaibu::TJwwModel& model, const JwwGaibu::TJwwEntText& text);
 
 // `chars` as a command of the kind and direction of `text` at (x, y), after
 // the z lines of `text`. When the writer refuses the command (zero
 // direction, blanks only) the z lines are left out as well: the host would
 // hand them on to the next figure it reads.
-void EmitTextCommand(const JwwGaibu::TJwwEntText& text, std::string_view chars, double x,
-                     double y);
+void EmitTextCommand(JwwGaibu::TJwwModel& model, const JwwGaibu::TJwwEntText& text,
+                     std::string_view chars, double x, double y);
 
-// Re-creates, in the order the host handed them over, every text of the
-// model but record 0 of the text table:
+// Re-creates, in the order the host handed them over, every text of
+// `model` but record 0 of the text table:
 // - a text: EmitTextAttributes, then EmitTextCommand with its own text;
 // - a dimension figure (message-mode text): "msg"; its line's layer group,
 //   layer, colour, type, width and z lines; the line as a plain line; the
@@ -40,9 +41,9 @@ void EmitTextCommand(const JwwGaibu::TJwwEntText& text, std::string_view chars, 
 // A text whose command the writer refuses is not written. A dimension whose
 // value the writer refuses keeps its line, written as a plain line without
 // "msg" and "#", since a held line with no value after it draws nothing.
-void WriteBackOtherTexts();
+void WriteBackOtherTexts(JwwGaibu::TJwwModel& model);
 
 // How many texts WriteBackOtherTexts writes.
-int KeptTextCount();
+int KeptTextCount(const JwwGaibu::TJwwModel& model);
 
 }  // namespace Unit1

@@ -30,50 +30,39 @@
 
 namespace {
 
-using JwwGaibu::Model;
+using JwwGaibu::TJwwModel;
 
-double LoadSeconds(const std::filesystem::path& file, bool& ok) {
-  JwwGaibu::ResetModel();
+double LoadSeconds(TJwwModel& model, const std::filesystem::path& file, bool& ok) {
+  JwwGaibu::ResetModel(model);
   const auto start = std::chrono::steady_clock::now();
-  ok = JwwGaibu::LoadExchangeFile(file);
+  ok = JwwGaibu::LoadExchangeFile(model, file);
   const auto stop = std::chrono::steady_clock::now();
   return std::chrono::duration<double>(stop - start).count();
 }
 
 // What the load produced, so that a figure always comes with evidence that
 // the reader did the work.
-void PrintModel() {
-  std::cout << "entities " << Model.EntityOrder.Count() << "\nmodel_lines " << Model.Lines.Count()
-            << "\nmodel_texts " << Model.Texts.Count() << "\nmodel_circles "
-            << Model.Circles.Count() << "\nmodel_arcs " << Model.Arcs.Count() << '\n';
+void PrintModel(const TJwwModel& model) {
+  std::cout << "entities " << model.EntityOrder.Count() << '\n';
+  JwwGaibu::ForEachEntityTable(
+      [](std::int32_t, std::string_view name, const auto& table) {
+        if (table.Count() != 0) std::cout << "model_" << name << ' ' << table.Count() << '\n';
+      },
+      model);
 }
 
 // Where the memory of a load goes: records held per table, count times
 // record size (the strings' own heap bytes not included).
-void PrintTableBytes() {
+void PrintTableBytes(const TJwwModel& model) {
   std::size_t total = 0;
-  const auto print = [&total](std::string_view name, const auto& table) {
+  const auto print = [&total](std::int32_t, std::string_view name, const auto& table) {
     using Record = std::remove_cvref_t<decltype(table[0])>;
     const std::size_t bytes = static_cast<std::size_t>(table.Count()) * sizeof(Record);
     total += bytes;
     if (bytes != 0) std::cout << "table_bytes_" << name << ' ' << bytes << '\n';
   };
-  print("order", Model.EntityOrder);
-  print("lines", Model.Lines);
-  print("circles", Model.Circles);
-  print("arcs", Model.Arcs);
-  print("texts", Model.Texts);
-  print("points", Model.Points);
-  print("point_exs", Model.PointExs);
-  print("msg_texts", Model.MsgTexts);
-  print("blocks", Model.Blocks);
-  print("sl2", Model.Sl2Ps);
-  print("sl3", Model.Sl3Ps);
-  print("sl4", Model.Sl4Ps);
-  print("sc", Model.Scs);
-  print("se", Model.Ses);
-  print("so", Model.Sos);
-  print("sg", Model.Sgs);
+  print(0, "EntityOrder", model.EntityOrder);
+  JwwGaibu::ForEachEntityTable(print, model);
   std::cout << "table_bytes " << total << '\n';
 }
 
@@ -85,13 +74,13 @@ long PeakRssKiB() {
 }
 #endif
 
-int Once(const std::filesystem::path& file) {
+int Once(TJwwModel& model, const std::filesystem::path& file) {
 #ifdef RUPENA_HAVE_RUSAGE
   // The high-water mark before loading is the program's own baseline (code,
   // C++ runtime, the reset model); it is part of the peak below.
   const long baseline = PeakRssKiB();
   bool ok = false;
-  const double seconds = LoadSeconds(file, ok);
+  const double seconds = LoadSeconds(model, file, ok);
   const long peak = PeakRssKiB();
   if (!ok) {
     std::cerr << "reader_bench: loading " << file << " failed\n";
@@ -99,23 +88,24 @@ int Once(const std::filesystem::path& file) {
   }
   std::cout << "seconds " << seconds << "\nbaseline_rss_kib " << baseline << "\npeak_rss_kib "
             << peak << '\n';
-  PrintModel();
-  PrintTableBytes();
-  JwwGaibu::ReleaseModel();
+  PrintModel(model);
+  PrintTableBytes(model);
+  JwwGaibu::ReleaseModel(model);
   return 0;
 #else
+  (void)model;
   (void)file;
   std::cerr << "reader_bench: no getrusage on this platform\n";
   return 1;
 #endif
 }
 
-int Repeat(const std::filesystem::path& file, int repeat) {
+int Repeat(TJwwModel& model, const std::filesystem::path& file, int repeat) {
   double first = 0.0;
   double best = 0.0;
   for (int i = 0; i < repeat; ++i) {
     bool ok = false;
-    const double seconds = LoadSeconds(file, ok);
+    const double seconds = LoadSeconds(model, file, ok);
     if (!ok) {
       std::cerr << "reader_bench: loading " << file << " failed\n";
       return 1;
@@ -125,22 +115,23 @@ int Repeat(const std::filesystem::path& file, int repeat) {
   }
   std::cout << "repeat " << repeat << "\nfirst_seconds " << first << "\nbest_seconds " << best
             << '\n';
-  PrintModel();
-  JwwGaibu::ReleaseModel();
+  PrintModel(model);
+  JwwGaibu::ReleaseModel(model);
   return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::string_view(argv[1]) == "--once") return Once(argv[2]);
-  if (argc == 2) return Repeat(argv[1], 5);
+  TJwwModel model;
+  if (argc == 3 && std::string_view(argv[1]) == "--once") return Once(model, argv[2]);
+  if (argc == 2) return Repeat(model, argv[1], 5);
   if (argc == 3) {
     const std::string_view text(argv[2]);
     int repeat = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), repeat);
     if (ec == std::errc{} && end == text.data() + text.size() && repeat > 0)
-      return Repeat(argv[1], repeat);
+      return Repeat(model, argv[1], repeat);
   }
   std::cerr << "usage: reader_bench FILE [REPEAT]\n       reader_bench --once FILE\n";
   return 2;

@@ -1,8 +1,9 @@
 #include "exchange/drawing_model.h"
 
-namespace JwwGaibu {
+#include <bit>
+#include <type_traits>
 
-TJwwModel Model;
+namespace JwwGaibu {
 
 std::string ShortString(std::string_view text) {
   return std::string(text.substr(0, kShortStringMax));
@@ -20,26 +21,52 @@ void TJwwFontName::Release() noexcept {
 
 namespace {
 
+// Every table of the model, the order and output lists included.
 template <typename F>
 void ForEachTable(TJwwModel& m, F&& f) {
   f(m.EntityOrder);
-  f(m.Lines);
-  f(m.Circles);
-  f(m.Arcs);
-  f(m.Texts);
-  f(m.Points);
-  f(m.PointExs);
-  f(m.MsgTexts);
-  f(m.Blocks);
-  f(m.Sl2Ps);
-  f(m.Sl3Ps);
-  f(m.Sl4Ps);
-  f(m.Scs);
-  f(m.Ses);
-  f(m.Sos);
-  f(m.Sgs);
+  ForEachEntityTable([&f](std::int32_t, std::string_view, auto& table) { f(table); }, m);
   f(m.OutputLines);
 }
+
+// Compares two values of the same field, all the way down.
+class SameFields {
+ public:
+  bool Same() const noexcept { return same_; }
+
+  template <typename T>
+  void operator()(std::string_view, const T& a, const T& b) noexcept {
+    if (same_) same_ = Equal(a, b);
+  }
+
+ private:
+  template <typename T>
+  bool Equal(const T& a, const T& b) noexcept {
+    if constexpr (std::is_same_v<T, double>) {
+      return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+    } else if constexpr (HasFields<T>) {
+      SameFields inner;
+      T::Fields(inner, a, b);
+      return inner.Same();
+    } else if constexpr (kIsBlockTable<T>) {
+      if (a.Count() != b.Count()) return false;
+      for (std::size_t i = 0; i < static_cast<std::size_t>(a.Count()); ++i) {
+        if (!Equal(a[i], b[i])) return false;
+      }
+      return true;
+    } else if constexpr (requires { a.begin(); a.size(); } && !std::is_same_v<T, std::string>) {
+      if (a.size() != b.size()) return false;
+      for (std::size_t i = 0; i < a.size(); ++i) {
+        if (!Equal(a[i], b[i])) return false;
+      }
+      return true;
+    } else {
+      return a == b;
+    }
+  }
+
+  bool same_ = true;
+};
 
 template <typename V>
 void FreeVector(V& v) {
@@ -48,8 +75,16 @@ void FreeVector(V& v) {
 
 }  // namespace
 
-void ResetModel() {
-  TJwwModel& m = Model;
+bool SameDrawing(const TJwwModel& a, const TJwwModel& b) noexcept {
+  SameFields same;
+  TJwwModel::Fields(same, a, b);
+  ForEachEntityTable([&same](std::int32_t, std::string_view name, const auto& x, const auto& y) {
+    same(name, x, y);
+  }, a, b);
+  return same.Same();
+}
+
+void ResetModel(TJwwModel& m) {
   m.DrawingFile.clear();
   m.HkValue = 0.0;
   m.GroupScales.fill(1.0);
@@ -79,8 +114,7 @@ void ResetModel() {
   ForEachTable(m, [](auto& table) { table.Clear(); });
 }
 
-void ReleaseModel() {
-  TJwwModel& m = Model;
+void ReleaseModel(TJwwModel& m) noexcept {
   FreeVector(m.GroupNames);
   FreeVector(m.GroupValues);
   FreeVector(m.LayerNames);
@@ -89,12 +123,12 @@ void ReleaseModel() {
   ForEachTable(m, [](auto& table) { table.Release(); });
 }
 
-void AppendOrder(std::int32_t kind, std::int32_t index) {
-  Model.EntityOrder.Append() = TJwwOrder{kind, index};
+void AppendOrder(TJwwModel& m, std::int32_t kind, std::int32_t index) {
+  m.EntityOrder.Append() = TJwwOrder{kind, index};
 }
 
-void StampHeader(TJwwEntHead& record) {
-  const TJwwAttr& a = Model.CurAttr;
+void StampHeader(const TJwwModel& m, TJwwEntHead& record) noexcept {
+  const TJwwAttr& a = m.CurAttr;
   record.PointRef = a.PointRef;
   record.LayerGroup = a.LayerGroup;
   record.Layer = a.Layer;
@@ -104,8 +138,8 @@ void StampHeader(TJwwEntHead& record) {
   record.ZFlags = a.ZFlags;
 }
 
-void FinishEntity(bool endsModes) {
-  TJwwAttr& a = Model.CurAttr;
+void FinishEntity(TJwwModel& m, bool endsModes) noexcept {
+  TJwwAttr& a = m.CurAttr;
   a.PointRef = 0;
   a.ZFlags = 0;
   if (endsModes) {
@@ -114,8 +148,7 @@ void FinishEntity(bool endsModes) {
   }
 }
 
-void PrepareOutputState() {
-  TJwwModel& m = Model;
+void PrepareOutputState(TJwwModel& m) {
   m.AttrFresh.fill(true);
   const TJwwAttr defaults;
   TJwwAttr& a = m.CurAttr;
@@ -126,15 +159,15 @@ void PrepareOutputState() {
   a.ExtColor = defaults.ExtColor;
 }
 
-std::int32_t MapColorNumber(std::int32_t n) {
-  if (n <= 0) return Model.FirstAttr.LineColor;
+std::int32_t MapColorNumber(const TJwwModel& m, std::int32_t n) noexcept {
+  if (n <= 0) return m.FirstAttr.LineColor;
   if (n <= 9) return n;
   // 10 -> 101; saturates rather than overflowing near INT32_MAX
   return n > INT32_MAX - 91 ? INT32_MAX : n + 91;
 }
 
-std::int32_t MapLineTypeNumber(std::int32_t n) {
-  if (n <= 0) return Model.FirstAttr.LineType;
+std::int32_t MapLineTypeNumber(const TJwwModel& m, std::int32_t n) noexcept {
+  if (n <= 0) return m.FirstAttr.LineType;
   if (n <= 9) return n;
   if (n <= 18) return n + 1;
   return n > INT32_MAX - 12 ? INT32_MAX : n + 12;

@@ -1,18 +1,26 @@
-// The drawing the host handed over in the exchange file, held in memory as
-// module-level state of the exchange module: header values, layer tables, the
-// ten text types, designated points, the attribute state (the reader's parse
-// state while loading, the writer's memory of what it wrote afterwards), one
-// table per entity kind, the order the entities arrived in, and the output
-// line list.
+// The drawing the host handed over in the exchange file, held in memory:
+// header values, layer tables, the ten text types, designated points, the
+// attribute state (the reader's parse state while loading, the writer's
+// memory of what it wrote afterwards), one table per entity kind, the order
+// the entities arrived in, and the output line list.
 //
-// Numbers are stored as the file gives them, strings as the file's bytes.
-// One model per process; everything runs on one thread.
+// A model is a plain object; the reader, the writer and the operations below
+// work on the one they are given. Numbers are stored as the file gives them,
+// strings as the file's bytes. A model is used from one thread at a time.
+//
+// Every record type lists its fields once, beside them, in the order the
+// dump writes them: Fields(visit, record...) calls visit("Name",
+// record.Name...) for each field, so a visitor given one record reads it and
+// a visitor given two compares them. Nested records, arrays and tables are
+// handed to the visitor as they are.
 #pragma once
 
 #include <array>
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -79,11 +87,30 @@ class TJwwFontName {
 
 // A table that grows one block of 1000 records at a time. Growing never moves
 // a record, so indices and references stay valid and a large file costs one
-// allocation per thousand records rather than a copy of the whole table.
+// allocation per thousand records rather than a copy of the whole table. A
+// block is raw storage until records are appended to it: a record is made
+// once, where it stays, and a table of a few records costs no more than
+// those.
 template <typename T>
 class BlockTable {
  public:
   static constexpr std::size_t kBlock = 1000;
+
+  BlockTable() = default;
+  BlockTable(BlockTable&& other) noexcept
+      : count_(std::exchange(other.count_, 0)),
+        live_(std::exchange(other.live_, 0)),
+        blocks_(std::move(other.blocks_)) {}
+  BlockTable& operator=(BlockTable&& other) noexcept {
+    if (this != &other) {
+      Clear();
+      count_ = std::exchange(other.count_, 0);
+      live_ = std::exchange(other.live_, 0);
+      blocks_ = std::move(other.blocks_);
+    }
+    return *this;
+  }
+  ~BlockTable() { Release(); }
 
   std::int32_t Count() const noexcept { return count_; }
   std::size_t Capacity() const noexcept { return blocks_.size() * kBlock; }
@@ -91,29 +118,37 @@ class BlockTable {
   // Makes sure the next Append allocates nothing. On memory exhaustion
   // throws std::bad_alloc and leaves the table as it was.
   void MakeRoom() {
-    const auto n = static_cast<std::size_t>(count_);
-    if (n == Capacity()) {
+    if (static_cast<std::size_t>(count_) == Capacity()) {
       // The list of blocks grows geometrically: growing it by one each time
       // left every shorter list behind as a hole in the heap.
       if (blocks_.size() == blocks_.capacity()) {
         blocks_.reserve(blocks_.size() < 8 ? 8 : 2 * blocks_.size());
       }
-      blocks_.push_back(std::make_unique<T[]>(kBlock));
+      blocks_.push_back(std::make_unique_for_overwrite<Slot[]>(kBlock));
     }
   }
 
   // Appends a value-initialised record and returns it; may throw as MakeRoom.
   T& Append() {
     MakeRoom();
-    return (*this)[static_cast<std::size_t>(count_++)];
+    T* const record = ::new (static_cast<void*>(SlotOf(static_cast<std::size_t>(count_)))) T();
+    ++count_;
+    ++live_;
+    return *record;
   }
 
-  T& operator[](std::size_t i) noexcept { return blocks_[i / kBlock][i % kBlock]; }
-  const T& operator[](std::size_t i) const noexcept { return blocks_[i / kBlock][i % kBlock]; }
+  // Record i < Count().
+  T& operator[](std::size_t i) noexcept { return *std::launder(reinterpret_cast<T*>(SlotOf(i))); }
+  const T& operator[](std::size_t i) const noexcept {
+    return *std::launder(reinterpret_cast<const T*>(SlotOf(i)));
+  }
 
-  // Releases the storage; the count is left as it was, as the model's
-  // teardown asks. Nothing may index the table again before Clear().
+  // Releases the records and the storage; the count is left as it was, as
+  // the model's teardown asks. Nothing may index the table again before
+  // Clear().
   void Release() noexcept {
+    for (std::size_t i = live_; i > 0; --i) (*this)[i - 1].~T();
+    live_ = 0;
     blocks_.clear();
     blocks_.shrink_to_fit();
   }
@@ -123,9 +158,21 @@ class BlockTable {
   }
 
  private:
+  struct alignas(T) Slot {
+    std::byte bytes[sizeof(T)];
+  };
+
+  Slot* SlotOf(std::size_t i) const noexcept { return &blocks_[i / kBlock][i % kBlock]; }
+
   std::int32_t count_ = 0;
-  std::vector<std::unique_ptr<T[]>> blocks_;
+  std::size_t live_ = 0;  // records made and not yet released
+  std::vector<std::unique_ptr<Slot[]>> blocks_;
 };
+
+template <typename T>
+inline constexpr bool kIsBlockTable = false;
+template <typename T>
+inline constexpr bool kIsBlockTable<BlockTable<T>> = true;
 
 // Common header of every entity record, stamped from CurAttr when stored.
 struct TJwwEntHead {
@@ -136,25 +183,62 @@ struct TJwwEntHead {
   std::int32_t LineType = 0;
   std::int32_t LineWidth = 0;
   std::int32_t ZFlags = 0;  // "z1".."z5" as bits 1, 2, 4, 8, 16
+
+  bool operator==(const TJwwEntHead&) const = default;
+  template <typename V, typename... R>
+  static void Fields(V&& v, R&... r) {
+    v("PointRef", r.PointRef...);
+    v("LayerGroup", r.LayerGroup...);
+    v("Layer", r.Layer...);
+    v("Color", r.Color...);
+    v("LineType", r.LineType...);
+    v("LineWidth", r.LineWidth...);
+    v("ZFlags", r.ZFlags...);
+  }
 };
 
 struct TJwwPoint {
   double X = 0.0;
   double Y = 0.0;
+
+  bool operator==(const TJwwPoint&) const = default;
+  template <typename V, typename... R>
+  static void Fields(V&& v, R&... r) {
+    v("X", r.X...);
+    v("Y", r.Y...);
+  }
 };
 
 struct TJwwEntLine : TJwwEntHead {  // kind 1
   std::int32_t PolylineNo = 0;
   double X1 = 0.0, Y1 = 0.0, X2 = 0.0, Y2 = 0.0;
+
+  bool operator==(const TJwwEntLine&) const = default;
+  template <typename V, typename... R>
+  static void Fields(V&& v, R&... r) {
+    TJwwEntHead::Fields(v, r...);
+    v("PolylineNo", r.PolylineNo...);
+    v("X1", r.X1...);
+    v("Y1", r.Y1...);
+    v("X2", r.X2...);
+    v("Y2", r.Y2...);
+  }
 };
 
-struct TJwwEntCircle : TJwwEntHead {  // kind 2
-  std::array<double, 3> Values{};
-};
+// The circle's and the arc's numbers in file order.
+template <std::size_t N>
+struct TJwwEntValues : TJwwEntHead {
+  std::array<double, N> Values{};
 
-struct TJwwEntArc : TJwwEntHead {  // kind 3
-  std::array<double, 7> Values{};
+  bool operator==(const TJwwEntValues&) const = default;
+  template <typename V, typename... R>
+  static void Fields(V&& v, R&... r) {
+    TJwwEntHead::Fields(v, r...);
+    v("Values", r.Values...);
+  }
 };
+using TJwwEntCircle = TJwwEntValues<3>;  // kind 2
+using TJwwEntArc = TJwwEntValues<7>;     // kind 3
 
 struct TJwwEntText : TJwwEntHead {  // kind 4; Color holds the text colour
   std::int32_t TextKind = 0;  // "ch" 0, "cv" 1, ... "c2" 9
@@ -165,32 +249,93 @@ struct TJwwEntText : TJwwEntHead {  // kind 4; Color holds the text colour
   double DirX = 0.0, DirY = 0.0;  // direction vector, as the file gives it
   TJwwFontName FontName;          // at most kShortStringMax bytes
   std::string Text;               // at most kShortStringMax bytes
+
+  bool operator==(const TJwwEntText&) const = default;
+  template <typename V, typename... R>
+  static void Fields(V&& v, R&... r) {
+    TJwwEntHead::Fields(v, r...);
+    v("TextKind", r.TextKind...);
+    v("CharStyle", r.CharStyle...);
+    v("TextType", r.TextType...);
+    v("CharWidth", r.CharWidth...);
+    v("CharHeight", r.CharHeight...);
+    v("CharSpacing", r.CharSpacing...);
+    v("X1", r.X1...);
+    v("Y1", r.Y1...);
+    v("DirX", r.DirX...);
+    v("DirY", r.DirY...);
+    v("FontName", r.FontName...);
+    v("Text", r.Text...);
+  }
 };
 
 struct TJwwEntPoint : TJwwEntHead {  // kind 5; Color holds the point colour
   double X = 0.0, Y = 0.0;
+
+  bool operator==(const TJwwEntPoint&) const = default;
+  template <typename V, typename... R>
+  static void Fields(V&& v, R&... r) {
+    TJwwEntHead::Fields(v, r...);
+    v("X", r.X...);
+    v("Y", r.Y...);
+  }
 };
 
 struct TJwwEntPointEx : TJwwEntHead {  // kind 6; Color holds the point colour
   double X = 0.0, Y = 0.0;
   std::array<double, 2> Values{};
   std::int32_t Int = 0;
+
+  bool operator==(const TJwwEntPointEx&) const = default;
+  template <typename V, typename... R>
+  static void Fields(V&& v, R&... r) {
+    TJwwEntHead::Fields(v, r...);
+    v("X", r.X...);
+    v("Y", r.Y...);
+    v("Values", r.Values...);
+    v("Int", r.Int...);
+  }
 };
 
 struct TJwwEntMsgText : TJwwEntHead {  // kind 7
   TJwwEntLine Line;  // the held line as it was when the "cs" line came
   TJwwEntText Text;  // TextKind 2
+
+  bool operator==(const TJwwEntMsgText&) const = default;
+  template <typename V, typename... R>
+  static void Fields(V&& v, R&... r) {
+    TJwwEntHead::Fields(v, r...);
+    v("Line", r.Line...);
+    v("Text", r.Text...);
+  }
 };
 
 struct TJwwEntBlk : TJwwEntHead {  // kind 8
   double X = 0.0, Y = 0.0;
   std::string Name;  // any length
+
+  bool operator==(const TJwwEntBlk&) const = default;
+  template <typename V, typename... R>
+  static void Fields(V&& v, R&... r) {
+    TJwwEntHead::Fields(v, r...);
+    v("X", r.X...);
+    v("Y", r.Y...);
+    v("Name", r.Name...);
+  }
 };
 
 template <std::size_t Corners>
 struct TJwwEntSl : TJwwEntHead {
   std::int32_t ExtColor = 0;
   std::array<TJwwPoint, Corners> Points{};
+
+  bool operator==(const TJwwEntSl&) const = default;
+  template <typename V, typename... R>
+  static void Fields(V&& v, R&... r) {
+    TJwwEntHead::Fields(v, r...);
+    v("ExtColor", r.ExtColor...);
+    v("Points", r.Points...);
+  }
 };
 using TJwwEntSl2P = TJwwEntSl<2>;  // kind 9
 using TJwwEntSl3P = TJwwEntSl<3>;  // kind 10
@@ -200,6 +345,15 @@ struct TJwwEntScSe : TJwwEntHead {
   std::int32_t ExtColor = 0;
   std::array<double, 7> Values{};
   std::int32_t Int = 0;
+
+  bool operator==(const TJwwEntScSe&) const = default;
+  template <typename V, typename... R>
+  static void Fields(V&& v, R&... r) {
+    TJwwEntHead::Fields(v, r...);
+    v("ExtColor", r.ExtColor...);
+    v("Values", r.Values...);
+    v("Int", r.Int...);
+  }
 };
 using TJwwEntSc = TJwwEntScSe;  // kind 12
 using TJwwEntSe = TJwwEntScSe;  // kind 13
@@ -207,6 +361,14 @@ using TJwwEntSe = TJwwEntScSe;  // kind 13
 struct TJwwEntSoSg : TJwwEntHead {
   std::int32_t ExtColor = 0;
   std::array<double, 8> Values{};
+
+  bool operator==(const TJwwEntSoSg&) const = default;
+  template <typename V, typename... R>
+  static void Fields(V&& v, R&... r) {
+    TJwwEntHead::Fields(v, r...);
+    v("ExtColor", r.ExtColor...);
+    v("Values", r.Values...);
+  }
 };
 using TJwwEntSo = TJwwEntSoSg;  // kind 14
 using TJwwEntSg = TJwwEntSoSg;  // kind 15
@@ -233,6 +395,13 @@ enum TJwwKind : std::int32_t {
 struct TJwwOrder {
   std::int32_t Kind = 0;
   std::int32_t Index = 0;
+
+  bool operator==(const TJwwOrder&) const = default;
+  template <typename V, typename... R>
+  static void Fields(V&& v, R&... r) {
+    v("Kind", r.Kind...);
+    v("Index", r.Index...);
+  }
 };
 
 struct TJwwTextType {
@@ -240,12 +409,30 @@ struct TJwwTextType {
   double Height = 3.0;
   double Spacing = 0.0;
   std::int32_t Color = 2;
+
+  bool operator==(const TJwwTextType&) const = default;
+  template <typename V, typename... R>
+  static void Fields(V&& v, R&... r) {
+    v("Width", r.Width...);
+    v("Height", r.Height...);
+    v("Spacing", r.Spacing...);
+    v("Color", r.Color...);
+  }
 };
 
 struct TJwwPointSlot {
   bool Set = false;
   double X = 0.0, Y = 0.0;
   std::int32_t Mark = 0;  // 0 plain, 1 "-", 2 "ln", 3 "ci", 4 "ch"
+
+  bool operator==(const TJwwPointSlot&) const = default;
+  template <typename V, typename... R>
+  static void Fields(V&& v, R&... r) {
+    v("Set", r.Set...);
+    v("X", r.X...);
+    v("Y", r.Y...);
+    v("Mark", r.Mark...);
+  }
 };
 
 // The attributes whose first value in the file is remembered, and which the
@@ -261,6 +448,21 @@ struct TJwwAttrValues {
   double FreeHeight = 2.0;
   double FreeSpacing = 0.0;
   std::int32_t FreeColor = 1;
+
+  bool operator==(const TJwwAttrValues&) const = default;
+  template <typename V, typename... R>
+  static void Fields(V&& v, R&... r) {
+    v("LayerGroup", r.LayerGroup...);
+    v("Layer", r.Layer...);
+    v("LineColor", r.LineColor...);
+    v("LineType", r.LineType...);
+    v("LineWidth", r.LineWidth...);
+    v("TextType", r.TextType...);
+    v("FreeWidth", r.FreeWidth...);
+    v("FreeHeight", r.FreeHeight...);
+    v("FreeSpacing", r.FreeSpacing...);
+    v("FreeColor", r.FreeColor...);
+  }
 };
 
 // The running attributes: the reader's state while loading, afterwards the
@@ -275,11 +477,33 @@ struct TJwwAttr : TJwwAttrValues {
   bool MsgMode = false;
   std::int32_t PointColor = 1;
   std::int32_t ExtColor = 0;
+
+  bool operator==(const TJwwAttr&) const = default;
+  template <typename V, typename... R>
+  static void Fields(V&& v, R&... r) {
+    v("PointRef", r.PointRef...);
+    TJwwAttrValues::Fields(v, r...);
+    v("CharStyle", r.CharStyle...);
+    v("FontName", r.FontName...);
+    v("ZFlags", r.ZFlags...);
+    v("PolylineCount", r.PolylineCount...);
+    v("InPolyline", r.InPolyline...);
+    v("MsgMode", r.MsgMode...);
+    v("PointColor", r.PointColor...);
+    v("ExtColor", r.ExtColor...);
+  }
 };
 
 // The first value the file gave for each attribute, or its default.
 struct TJwwFirstAttr : TJwwAttrValues {
   std::string FontName;  // first non-empty font name
+
+  bool operator==(const TJwwFirstAttr&) const = default;
+  template <typename V, typename... R>
+  static void Fields(V&& v, R&... r) {
+    TJwwAttrValues::Fields(v, r...);
+    v("FontName", r.FontName...);
+  }
 };
 
 // Indices into AttrFresh.
@@ -345,50 +569,106 @@ struct TJwwModel {
 
   // Command lines for the new exchange file, each at most 255 bytes.
   BlockTable<std::string> OutputLines;
+
+  // Everything but the entity tables (ForEachEntityTable lists those) and
+  // the output lines (the writer's, not the drawing's).
+  template <typename V, typename... M>
+  static void Fields(V&& v, M&... m) {
+    v("DrawingFile", m.DrawingFile...);
+    v("HkValue", m.HkValue...);
+    v("GroupScales", m.GroupScales...);
+    v("SheetWidth", m.SheetWidth...);
+    v("SheetHeight", m.SheetHeight...);
+    v("TextTypes", m.TextTypes...);
+    v("BzSeen", m.BzSeen...);
+    v("HnValues", m.HnValues...);
+    v("GroupNames", m.GroupNames...);
+    v("GroupValues", m.GroupValues...);
+    v("LayerNames", m.LayerNames...);
+    v("LayerValues", m.LayerValues...);
+    v("PointSlots", m.PointSlots...);
+    v("PointSlotCount", m.PointSlotCount...);
+    v("CurAttr", m.CurAttr...);
+    v("FirstAttr", m.FirstAttr...);
+    v("AttrFresh", m.AttrFresh...);
+    v("LineWidthSeen", m.LineWidthSeen...);
+    v("HeldLine", m.HeldLine...);
+    v("EntityOrder", m.EntityOrder...);
+  }
 };
 
-// The one drawing of the process.
-extern TJwwModel Model;
+// The fifteen entity tables with their kinds, in kind order: calls
+// f(kind, name, model.Table...) for each.
+template <typename F, typename... M>
+void ForEachEntityTable(F&& f, M&... m) {
+  f(kKindLine, "Lines", m.Lines...);
+  f(kKindCircle, "Circles", m.Circles...);
+  f(kKindArc, "Arcs", m.Arcs...);
+  f(kKindText, "Texts", m.Texts...);
+  f(kKindPoint, "Points", m.Points...);
+  f(kKindPointEx, "PointExs", m.PointExs...);
+  f(kKindMsgText, "MsgTexts", m.MsgTexts...);
+  f(kKindBlk, "Blocks", m.Blocks...);
+  f(kKindSl2P, "Sl2Ps", m.Sl2Ps...);
+  f(kKindSl3P, "Sl3Ps", m.Sl3Ps...);
+  f(kKindSl4P, "Sl4Ps", m.Sl4Ps...);
+  f(kKindSc, "Scs", m.Scs...);
+  f(kKindSe, "Ses", m.Ses...);
+  f(kKindSo, "Sos", m.Sos...);
+  f(kKindSg, "Sgs", m.Sgs...);
+}
+
+// A type that lists its fields as above.
+template <typename T>
+concept HasFields = requires(T& t) {
+  T::Fields([](std::string_view, auto&) {}, t);
+};
+
+// Whether two models hold the same drawing: every field that Fields and
+// ForEachEntityTable list, reals compared by their bits (so 0 and -0
+// differ). The output lines are not compared.
+bool SameDrawing(const TJwwModel& a, const TJwwModel& b) noexcept;
 
 // Every value to its default, every table, the order list and the output
 // list empty; layer tables and point slots allocated and cleared; the first
-// six AttrFresh flags set.
-void ResetModel();
+// six AttrFresh flags set. May throw std::bad_alloc.
+void ResetModel(TJwwModel& m);
 
 // Frees the layer tables, point slots, order list, output list and entity
 // tables. Counts stay; nothing may read the tables until ResetModel.
-void ReleaseModel();
+void ReleaseModel(TJwwModel& m) noexcept;
 
-void AppendOrder(std::int32_t kind, std::int32_t index);
+void AppendOrder(TJwwModel& m, std::int32_t kind, std::int32_t index);
 
 // Copies PointRef, LayerGroup, Layer, LineColor (as Color), LineType,
 // LineWidth and ZFlags from CurAttr.
-void StampHeader(TJwwEntHead& record);
+void StampHeader(const TJwwModel& m, TJwwEntHead& record) noexcept;
 
-// Stores a new record of a kind: order entry, growth, header stamp. The
-// caller fills the kind's own fields and then calls FinishEntity.
-// Throws std::bad_alloc before changing anything when memory runs out, so the
-// model never holds a record without its order entry or the reverse.
+// Stores a new record of a kind in `table`, one of m's: order entry,
+// growth, header stamp. The caller fills the kind's own fields and then
+// calls FinishEntity. Throws std::bad_alloc before changing anything when
+// memory runs out, so the model never holds a record without its order
+// entry or the reverse.
 template <typename T>
-T& StoreEntity(BlockTable<T>& table, std::int32_t kind) {
+T& StoreEntity(TJwwModel& m, BlockTable<T>& table, std::int32_t kind) {
   table.MakeRoom();
-  Model.EntityOrder.MakeRoom();
-  AppendOrder(kind, table.Count());
+  m.EntityOrder.MakeRoom();
+  AppendOrder(m, kind, table.Count());
   T& record = table.Append();
-  StampHeader(record);
+  StampHeader(m, record);
   return record;
 }
 
 // After a record (or the held line) is filled: PointRef and ZFlags back to 0;
 // unless the line was a plain or held line, both modes end as well.
-void FinishEntity(bool endsModes);
+void FinishEntity(TJwwModel& m, bool endsModes) noexcept;
 
 // Turns the attribute state into the writer's: all nine AttrFresh flags set,
 // the written attributes of CurAttr back to their defaults.
-void PrepareOutputState();
+void PrepareOutputState(TJwwModel& m);
 
 // Output numbering of colours and line types for callers that ask for it.
-std::int32_t MapColorNumber(std::int32_t n);
-std::int32_t MapLineTypeNumber(std::int32_t n);
+std::int32_t MapColorNumber(const TJwwModel& m, std::int32_t n) noexcept;
+std::int32_t MapLineTypeNumber(const TJwwModel& m, std::int32_t n) noexcept;
 
 }  // namespace JwwGaibu

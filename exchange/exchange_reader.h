@@ -1,4 +1,5 @@
-// Reads the host's exchange file into the drawing model.
+// Reads the host's exchange file into a drawing model: the ordered rule
+// table and the entity rules, over the line source and the field cutter.
 //
 // Tolerant by design: no line can make loading fail. A line that no rule
 // takes changes nothing, malformed numbers read as 0, texts and font names
@@ -6,56 +7,62 @@
 // functions, crash or loop.
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <filesystem>
-#include <string>
 #include <string_view>
+
+#include "exchange/drawing_model.h"
+#include "exchange/field_cutter.h"
+#include "exchange/line_source.h"
 
 namespace JwwGaibu {
 
-// A line cut into fields by the host's rules: blanks and tabs separate
-// fields until a double quote (dropped) or "=" (kept) ends splitting for the
-// rest of the line; a Shift-JIS lead byte always takes the byte after it, and
-// a lead byte in the last position is dropped; control bytes, 0xFE and 0xFF
-// are dropped. A blank at the end opens an empty last field. At most
-// kMaxFields fields are kept; a longer line keeps the first ones and counts
-// kMaxFields.
-class FieldCutter {
+// Applies lines to one model. What it keeps from line to line is its own,
+// never the model's: the cutter's buffer, and the font name the last text
+// record got, which the next text records share while it stays current.
+//
+// Scan chooses the variant of the cutter and the line source (byte_scan.h);
+// every variant reads alike. ExchangeReader is the one this platform runs.
+template <ByteScan Scan>
+class BasicExchangeReader {
  public:
-  static constexpr std::size_t kMaxFields = 32;
+  explicit BasicExchangeReader(TJwwModel& model) noexcept : model_(model) {}
 
-  // Cuts `line` (without its line end). Views returned by Field() stay valid
-  // until the next Cut. Allocates only when a line is longer than any cut
-  // before (the fields share one buffer); throws only std::bad_alloc then.
-  void Cut(std::string_view line);
+  // As ReadExchangeLine, on this reader's model.
+  void ReadLine(std::string_view line) noexcept;
 
-  std::size_t Count() const noexcept { return count_; }
-  // Field k, or "" for k >= Count().
-  std::string_view Field(std::size_t k) const noexcept {
-    return k < count_ ? std::string_view(bytes_).substr(begin_[k], end_[k] - begin_[k])
-                      : std::string_view();
-  }
+  // Applies every line `source` gives. Returns false when memory ran out or
+  // the source threw (the lines before stay applied, no record is left
+  // half-filled); true when the source ran to its end.
+  bool ReadLines(BasicLineSource<Scan>& source) noexcept;
 
  private:
-  std::string bytes_;  // the kept bytes of all fields, back to back
-  std::array<std::size_t, kMaxFields> begin_{};
-  std::array<std::size_t, kMaxFields> end_{};
-  std::size_t count_ = 0;
+  TJwwModel& model_;
+  BasicFieldCutter<Scan> cutter_;
+  TJwwFontName font_;
 };
 
-// Applies one line (without its line end) to Model. Does not throw: should
-// memory run out, the rest of the line's effects are skipped and no record
-// is left half-filled.
-void ReadExchangeLine(std::string_view line);
+extern template class BasicExchangeReader<ByteScan::kPlain>;
+extern template class BasicExchangeReader<ByteScan::kSse2>;
 
-// Reads the whole file at `path` into Model, which the caller has reset.
+using ExchangeReader = BasicExchangeReader<kNativeScan>;
+
+// Applies one line (without its line end) to `model`. Does not throw:
+// should memory run out, the rest of the line's effects are skipped and no
+// record is left half-filled.
+void ReadExchangeLine(TJwwModel& model, std::string_view line) noexcept;
+
+// Reads `bytes`, split into lines as LoadExchangeFile splits a file, into
+// `model`, which the caller has reset. Returns false only when memory ran
+// out (what was read before stays).
+bool LoadExchangeBytes(TJwwModel& model, std::string_view bytes) noexcept;
+
+// Reads the whole file at `path` into `model`, which the caller has reset.
 // Lines end at LF or CR LF; a lone CR is dropped; a Ctrl-Z where a line
 // begins ends the file, inside a line it ends that line. Returns false when
-// the file does not exist (Model untouched) or reading failed part-way
+// the file does not exist (model untouched) or reading failed part-way
 // (what was read before stays; this includes running out of memory and a
 // file that yields fewer bytes than its size); true when it was read to its
 // end. Does not throw.
-bool LoadExchangeFile(const std::filesystem::path& path);
+bool LoadExchangeFile(TJwwModel& model, const std::filesystem::path& path) noexcept;
 
 }  // namespace JwwGaibu

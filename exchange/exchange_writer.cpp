@@ -35,13 +35,13 @@ std::string Hexadecimal(std::int32_t v) {
 // same value; afterwards the attribute counts as written with `value`.
 // Returns whether a line was written.
 template <typename V>
-bool EmitUnlessRepeated(TJwwFresh fresh, V& last, const V& value, std::string_view keyword,
+bool EmitUnlessRepeated(TJwwModel& m, TJwwFresh fresh, V& last, const V& value, std::string_view keyword,
                         std::string_view text) {
-  bool& notWritten = Model.AttrFresh[fresh];
+  bool& notWritten = m.AttrFresh[fresh];
   if (!notWritten && last == value) return false;
   std::string line(keyword);
   line += text;
-  AddOutputLine(line);
+  AddOutputLine(m, line);
   last = value;
   notWritten = false;
   return true;
@@ -60,49 +60,49 @@ constexpr std::string_view kTextKeywords[] = {"ch", "cv", "cs", "cr", "co",
 
 }  // namespace
 
-void AddOutputLine(std::string_view text) {
-  Model.OutputLines.Append() = std::string(text.substr(0, kShortStringMax));
+void AddOutputLine(TJwwModel& m, std::string_view text) {
+  m.OutputLines.Append() = std::string(text.substr(0, kShortStringMax));
 }
 
-void EmitLayerGroup(std::int32_t group) {
+void EmitLayerGroup(TJwwModel& m, std::int32_t group) {
   // a layer number means nothing without its group: repeat it after a new one
-  if (EmitUnlessRepeated(kFreshLayerGroup, Model.CurAttr.LayerGroup, group, "lg",
+  if (EmitUnlessRepeated(m, kFreshLayerGroup, m.CurAttr.LayerGroup, group, "lg",
                          Hexadecimal(group))) {
-    Model.AttrFresh[kFreshLayer] = true;
+    m.AttrFresh[kFreshLayer] = true;
   }
 }
 
-void EmitLayer(std::int32_t layer) {
-  EmitUnlessRepeated(kFreshLayer, Model.CurAttr.Layer, layer, "ly", Hexadecimal(layer));
+void EmitLayer(TJwwModel& m, std::int32_t layer) {
+  EmitUnlessRepeated(m, kFreshLayer, m.CurAttr.Layer, layer, "ly", Hexadecimal(layer));
 }
 
-void EmitLineColor(std::int32_t color, std::int32_t mapped) {
-  if (mapped == 1) color = MapColorNumber(color);
-  EmitUnlessRepeated(kFreshLineColor, Model.CurAttr.LineColor, color, "lc", Decimal(color));
+void EmitLineColor(TJwwModel& m, std::int32_t color, std::int32_t mapped) {
+  if (mapped == 1) color = MapColorNumber(m, color);
+  EmitUnlessRepeated(m, kFreshLineColor, m.CurAttr.LineColor, color, "lc", Decimal(color));
 }
 
-void EmitPointColor(std::int32_t color, std::int32_t mapped) {
-  if (mapped == 1) color = MapColorNumber(color);
-  EmitUnlessRepeated(kFreshPointColor, Model.CurAttr.PointColor, color, "pn", Decimal(color));
+void EmitPointColor(TJwwModel& m, std::int32_t color, std::int32_t mapped) {
+  if (mapped == 1) color = MapColorNumber(m, color);
+  EmitUnlessRepeated(m, kFreshPointColor, m.CurAttr.PointColor, color, "pn", Decimal(color));
 }
 
-void EmitLineType(std::int32_t type, std::int32_t mapped) {
-  if (mapped == 1) type = MapLineTypeNumber(type);
-  EmitUnlessRepeated(kFreshLineType, Model.CurAttr.LineType, type, "lt", Decimal(type));
+void EmitLineType(TJwwModel& m, std::int32_t type, std::int32_t mapped) {
+  if (mapped == 1) type = MapLineTypeNumber(m, type);
+  EmitUnlessRepeated(m, kFreshLineType, m.CurAttr.LineType, type, "lt", Decimal(type));
 }
 
-void EmitLineWidth(std::int32_t width) {
-  if (!Model.LineWidthSeen) return;
-  if (width == -1) width = Model.FirstAttr.LineWidth;
+void EmitLineWidth(TJwwModel& m, std::int32_t width) {
+  if (!m.LineWidthSeen) return;
+  if (width == -1) width = m.FirstAttr.LineWidth;
   if (width < 0 || width > 30000) width = 0;
-  EmitUnlessRepeated(kFreshLineWidth, Model.CurAttr.LineWidth, width, "lw", Decimal(width));
+  EmitUnlessRepeated(m, kFreshLineWidth, m.CurAttr.LineWidth, width, "lw", Decimal(width));
 }
 
-void EmitTextType(std::int32_t type, std::int32_t color, std::int32_t mapped, double width,
+void EmitTextType(TJwwModel& m, std::int32_t type, std::int32_t color, std::int32_t mapped, double width,
                   double height, double spacing) {
-  const TJwwFirstAttr& first = Model.FirstAttr;
-  TJwwAttr& last = Model.CurAttr;
-  if (mapped == 1) color = MapColorNumber(color);
+  const TJwwFirstAttr& first = m.FirstAttr;
+  TJwwAttr& last = m.CurAttr;
+  if (mapped == 1) color = MapColorNumber(m, color);
   if (type < 0 || type > 10) {
     type = first.TextType;
     if (type == 0) {
@@ -112,7 +112,7 @@ void EmitTextType(std::int32_t type, std::int32_t color, std::int32_t mapped, do
       color = first.FreeColor;
     }
   }
-  bool& notWritten = Model.AttrFresh[kFreshTextType];
+  bool& notWritten = m.AttrFresh[kFreshTextType];
   const bool freeSizeChanged = type == 0 && (width != last.FreeWidth || height != last.FreeHeight ||
                                              spacing != last.FreeSpacing || color != last.FreeColor);
   if (!notWritten && type == last.TextType && !freeSizeChanged) return;
@@ -125,35 +125,35 @@ void EmitTextType(std::int32_t type, std::int32_t color, std::int32_t mapped, do
     line += MyFunc::FormatGeneral(spacing);
     line += ' ';
     line += Decimal(color);
-    AddOutputLine(line);
+    AddOutputLine(m, line);
     last.FreeWidth = width;
     last.FreeHeight = height;
     last.FreeSpacing = spacing;
     last.FreeColor = color;
   } else {
-    AddOutputLine("cn" + Decimal(type));
+    AddOutputLine(m, "cn" + Decimal(type));
   }
   last.TextType = type;
   notWritten = false;
 }
 
-void EmitCharStyle(std::int32_t style) {
+void EmitCharStyle(TJwwModel& m, std::int32_t style) {
   if (style < 0 || style > 8) style = 0;
-  EmitUnlessRepeated(kFreshCharStyle, Model.CurAttr.CharStyle, style, "cc", Decimal(style));
+  EmitUnlessRepeated(m, kFreshCharStyle, m.CurAttr.CharStyle, style, "cc", Decimal(style));
 }
 
-void EmitFontName(std::string_view name) {
-  if (name.empty() || name == "<>") name = Model.FirstAttr.FontName;
+void EmitFontName(TJwwModel& m, std::string_view name) {
+  if (name.empty() || name == "<>") name = m.FirstAttr.FontName;
   const std::string value(name);
-  EmitUnlessRepeated(kFreshFontName, Model.CurAttr.FontName, value, "cn\"$", value);
+  EmitUnlessRepeated(m, kFreshFontName, m.CurAttr.FontName, value, "cn\"$", value);
 }
 
-void EmitZFlags(std::int32_t flags) {
-  if (flags & 1) AddOutputLine("z1");
-  if (flags & 2) AddOutputLine("z2");
-  if (flags & 4) AddOutputLine("z3");
-  if ((flags & 8) && !(flags & 16)) AddOutputLine("z4");
-  if (flags & 16) AddOutputLine("z5");
+void EmitZFlags(TJwwModel& m, std::int32_t flags) {
+  if (flags & 1) AddOutputLine(m, "z1");
+  if (flags & 2) AddOutputLine(m, "z2");
+  if (flags & 4) AddOutputLine(m, "z3");
+  if ((flags & 8) && !(flags & 16)) AddOutputLine(m, "z4");
+  if (flags & 16) AddOutputLine(m, "z5");
 }
 
 bool TakesText(std::string_view text, double dx, double dy) {
@@ -161,24 +161,24 @@ bool TakesText(std::string_view text, double dx, double dy) {
   return !MyFunc::StripBlanks(text).empty();
 }
 
-void EmitText(std::int32_t kind, std::string_view text, double x, double y, double dx, double dy) {
+void EmitText(TJwwModel& m, std::int32_t kind, std::string_view text, double x, double y, double dx, double dy) {
   if (!TakesText(text, dx, dy)) return;
   const bool known = kind >= 0 && kind < static_cast<std::int32_t>(std::size(kTextKeywords));
   std::string line(known ? kTextKeywords[kind] : kTextKeywords[0]);
   AppendReals(line, {x, y, dx, dy});
   line += " \"";
-  AddOutputLine(line);
-  AddOutputLine(text);
+  AddOutputLine(m, line);
+  AddOutputLine(m, text);
 }
 
-void EmitPlainLine(double x1, double y1, double x2, double y2) {
+void EmitPlainLine(TJwwModel& m, double x1, double y1, double x2, double y2) {
   std::string line;
   AppendReals(line, {x1, y1, x2, y2});
-  AddOutputLine(line);
+  AddOutputLine(m, line);
 }
 
-std::string ExchangeFileBytes() {
-  const BlockTable<std::string>& lines = Model.OutputLines;
+std::string ExchangeFileBytes(const TJwwModel& m) {
+  const BlockTable<std::string>& lines = m.OutputLines;
   const auto count = static_cast<std::size_t>(lines.Count());
   if (count == 0) return "hq\r\n";
   std::string bytes;
@@ -197,10 +197,10 @@ std::string ExchangeFileBytes() {
   return bytes;
 }
 
-bool WriteExchangeFile(const std::filesystem::path& path) {
+bool WriteExchangeFile(const TJwwModel& m, const std::filesystem::path& path) {
   std::string bytes;
   try {
-    bytes = ExchangeFileBytes();
+    bytes = ExchangeFileBytes(m);
   } catch (...) {
     return false;
   }

@@ -5,8 +5,10 @@
 
 #include <string>
 
+#include "exchange/drawing_model.h"
+
 namespace RupenaCli {
 
-std::string ModelToJson(bool loaded);
+std::string ModelToJson(const JwwGaibu::TJwwModel& model, bool loaded);
 
 }  // namespace RupenaCli

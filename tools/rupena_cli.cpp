@@ -41,27 +41,29 @@ int Usage() {
 void Print(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
 
 // Reset, load and prepare, as the window does when it is shown.
-bool LoadAsWindow(std::string_view file) {
-  JwwGaibu::ResetModel();
-  const bool loaded = JwwGaibu::LoadExchangeFile(std::filesystem::path(file));
-  JwwGaibu::PrepareOutputState();
+bool LoadAsWindow(JwwGaibu::TJwwModel& model, std::string_view file) {
+  JwwGaibu::ResetModel(model);
+  const bool loaded = JwwGaibu::LoadExchangeFile(model, std::filesystem::path(file));
+  JwwGaibu::PrepareOutputState(model);
   return loaded;
 }
 
 // The model right after loading, before the writer's state is prepared.
 int Dump(const Args& args) {
   if (args.size() != 1) return Usage();
-  JwwGaibu::ResetModel();
-  const bool loaded = JwwGaibu::LoadExchangeFile(std::filesystem::path(args[0]));
-  Print(RupenaCli::ModelToJson(loaded));
+  JwwGaibu::TJwwModel model;
+  JwwGaibu::ResetModel(model);
+  const bool loaded = JwwGaibu::LoadExchangeFile(model, std::filesystem::path(args[0]));
+  Print(RupenaCli::ModelToJson(model, loaded));
   return kExitOk;
 }
 
 int Grid(const Args& args) {
   if (args.size() != 1) return Usage();
-  LoadAsWindow(args[0]);
+  JwwGaibu::TJwwModel model;
+  LoadAsWindow(model, args[0]);
   Unit1::StringCells grid;
-  Unit1::FillGrid(grid);
+  Unit1::FillGrid(model, grid);
   std::string out;
   for (int col = 1; col < grid.ColCount(); ++col) {
     out += std::to_string(col);
@@ -116,9 +118,10 @@ std::optional<SplitOptions> ParseSplit(const Args& args) {
 int Split(const Args& args) {
   const auto options = ParseSplit(args);
   if (!options) return Usage();
-  LoadAsWindow(options->file);
+  JwwGaibu::TJwwModel model;
+  LoadAsWindow(model, options->file);
   Unit1::StringCells grid;
-  Unit1::FillGrid(grid);
+  Unit1::FillGrid(model, grid);
   for (const auto& [col, text] : options->spacings) {
     if (col >= grid.ColCount()) {
       std::cerr << "rupena-cli: no data column " << col << " (the text has "
@@ -126,15 +129,15 @@ int Split(const Args& args) {
       return Usage();
     }
   }
-  if (JwwGaibu::Model.Texts.Count() == 0) {
+  if (model.Texts.Count() == 0) {
     std::cerr << "rupena-cli: " << options->file << " holds no text; nothing written\n";
     return kExitNoText;
   }
   for (const auto& [col, text] : options->spacings) grid.SetCell(col, 1, text);
-  Unit1::EmitSeparatedChars(grid);
+  Unit1::EmitSeparatedChars(model, grid);
   const std::filesystem::path out(options->out.value_or(options->file));
-  const bool written = JwwGaibu::WriteExchangeFile(out);
-  JwwGaibu::ReleaseModel();
+  const bool written = JwwGaibu::WriteExchangeFile(model, out);
+  JwwGaibu::ReleaseModel(model);
   if (!written) {
     std::cerr << "rupena-cli: could not write " << out.string() << "\n";
     return kExitWriteFailed;

@@ -22,6 +22,8 @@ namespace {
 using namespace JwwGaibu;
 namespace fs = std::filesystem;
 
+TJwwModel Model;
+
 const std::string kFontLine = "cn\"$<\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e>";
 const std::string kHiraganaA = "\x82\xa0";
 const std::string kFullWidthSpace = "\x81\x40";
@@ -51,19 +53,19 @@ fs::path TempFile(const std::string& name) {
 Unit1::StringCells Shown(const std::vector<std::string>& hostLines) {
   const fs::path p = TempFile("in");
   std::ofstream(p, std::ios::binary) << CrLf(hostLines);
-  ResetModel();
-  LoadExchangeFile(p);
-  PrepareOutputState();
+  ResetModel(Model);
+  LoadExchangeFile(Model, p);
+  PrepareOutputState(Model);
   fs::remove(p);
   Unit1::StringCells grid;
-  Unit1::FillGrid(grid);
+  Unit1::FillGrid(Model, grid);
   return grid;
 }
 
 // What OK writes for the grid, as lines without their line ends.
 std::vector<std::string> OkLines(const Unit1::StringCells& grid) {
-  Unit1::EmitSeparatedChars(grid);
-  const std::string bytes = ExchangeFileBytes();
+  Unit1::EmitSeparatedChars(Model, grid);
+  const std::string bytes = ExchangeFileBytes(Model);
   std::vector<std::string> lines;
   std::size_t start = 0;
   for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
@@ -75,11 +77,11 @@ std::vector<std::string> OkLines(const Unit1::StringCells& grid) {
 
 // Runs OK on the grid and reads what it wrote back into the model.
 bool OkAndReadBack(const Unit1::StringCells& grid) {
-  Unit1::EmitSeparatedChars(grid);
+  Unit1::EmitSeparatedChars(Model, grid);
   const fs::path out = TempFile("read_back");
-  if (!WriteExchangeFile(out)) return false;
-  ResetModel();
-  const bool loaded = LoadExchangeFile(out);
+  if (!WriteExchangeFile(Model, out)) return false;
+  ResetModel(Model);
+  const bool loaded = LoadExchangeFile(Model, out);
   fs::remove(out);
   return loaded;
 }
@@ -175,14 +177,14 @@ TEST(FontNameCleaning, DropsTheAngleBrackets) {
 
 TEST(Output, WorkedExampleMatchesTheGoldenFile) {
   const fs::path data = fs::path(RUPENA_SOURCE_DIR) / "app/tests/data";
-  ResetModel();
-  ASSERT_TRUE(LoadExchangeFile(data / "worked_example.txt"));
-  PrepareOutputState();
+  ResetModel(Model);
+  ASSERT_TRUE(LoadExchangeFile(Model, data / "worked_example.txt"));
+  PrepareOutputState(Model);
   Unit1::StringCells grid;
-  Unit1::FillGrid(grid);
-  Unit1::EmitSeparatedChars(grid);
+  Unit1::FillGrid(Model, grid);
+  Unit1::EmitSeparatedChars(Model, grid);
   const fs::path out = TempFile("golden");
-  ASSERT_TRUE(WriteExchangeFile(out));
+  ASSERT_TRUE(WriteExchangeFile(Model, out));
   EXPECT_EQ(ReadAll(out), ReadAll(data / "worked_example.expected.txt"));
   fs::remove(out);
 }

@@ -4,13 +4,17 @@
 
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 namespace JwwGaibu {
 namespace {
+
+TJwwModel Model;
 
 // Puts a value other than its default into every part of the model that a
 // reset must restore.
@@ -35,14 +39,14 @@ void Dirty() {
   m.AttrFresh.fill(false);
   m.LineWidthSeen = true;
   m.HeldLine.X2 = 9;
-  StoreEntity(m.Texts, kKindText);
+  StoreEntity(m, m.Texts, kKindText);
   m.OutputLines.Append() = "hd";
 }
 
 TEST(ModelReset, EverythingBackToDefaults) {
-  ResetModel();
+  ResetModel(Model);
   Dirty();
-  ResetModel();
+  ResetModel(Model);
   const TJwwModel& m = Model;
   EXPECT_EQ(m.DrawingFile, "");
   EXPECT_EQ(m.HkValue, 0.0);
@@ -94,17 +98,17 @@ TEST(ModelReset, EverythingBackToDefaults) {
 }
 
 TEST(TableGrowth, BlocksOfAThousand) {
-  ResetModel();
+  ResetModel(Model);
   for (int i = 0; i < 1000; ++i) {
     Model.CurAttr.Layer = i % 16;
-    StoreEntity(Model.Lines, kKindLine).X1 = i;
+    StoreEntity(Model, Model.Lines, kKindLine).X1 = i;
   }
   EXPECT_EQ(Model.Lines.Count(), 1000);
   EXPECT_EQ(Model.Lines.Capacity(), 1000u);
   EXPECT_EQ(Model.EntityOrder.Capacity(), 1000u);
   const TJwwEntLine* first = &Model.Lines[0];
 
-  StoreEntity(Model.Lines, kKindLine).X1 = 1000;
+  StoreEntity(Model, Model.Lines, kKindLine).X1 = 1000;
   EXPECT_EQ(Model.Lines.Count(), 1001);
   EXPECT_EQ(Model.Lines.Capacity(), 2000u);
   EXPECT_EQ(Model.EntityOrder.Capacity(), 2000u);
@@ -115,14 +119,14 @@ TEST(TableGrowth, BlocksOfAThousand) {
     ASSERT_EQ(Model.EntityOrder[i].Kind, kKindLine);
     ASSERT_EQ(Model.EntityOrder[i].Index, static_cast<std::int32_t>(i));
   }
-  StoreEntity(Model.Points, kKindPoint);
+  StoreEntity(Model, Model.Points, kKindPoint);
   EXPECT_EQ(Model.EntityOrder[1001].Kind, kKindPoint);
   EXPECT_EQ(Model.EntityOrder[1001].Index, 0);
   EXPECT_EQ(Model.Points.Capacity(), 1000u);
 }
 
 TEST(EntityStoring, StampAndFinish) {
-  ResetModel();
+  ResetModel(Model);
   TJwwAttr& a = Model.CurAttr;
   a.PointRef = 3;
   a.LayerGroup = 4;
@@ -133,7 +137,7 @@ TEST(EntityStoring, StampAndFinish) {
   a.ZFlags = 9;
   a.InPolyline = true;
   a.MsgMode = true;
-  const TJwwEntCircle& c = StoreEntity(Model.Circles, kKindCircle);
+  const TJwwEntCircle& c = StoreEntity(Model, Model.Circles, kKindCircle);
   EXPECT_EQ(c.PointRef, 3);
   EXPECT_EQ(c.LayerGroup, 4);
   EXPECT_EQ(c.Layer, 5);
@@ -142,12 +146,12 @@ TEST(EntityStoring, StampAndFinish) {
   EXPECT_EQ(c.LineWidth, 8);
   EXPECT_EQ(c.ZFlags, 9);
 
-  FinishEntity(false);
+  FinishEntity(Model, false);
   EXPECT_EQ(a.PointRef, 0);
   EXPECT_EQ(a.ZFlags, 0);
   EXPECT_TRUE(a.InPolyline);
   EXPECT_TRUE(a.MsgMode);
-  FinishEntity(true);
+  FinishEntity(Model, true);
   EXPECT_FALSE(a.InPolyline);
   EXPECT_FALSE(a.MsgMode);
 }
@@ -215,18 +219,18 @@ TEST(FontNames, CopiesShareAndOutliveTheOriginal) {
 // A text record copied out of the model keeps its font name after the model
 // is reset and refilled.
 TEST(FontNames, RecordCopiesSurviveAReset) {
-  ResetModel();
-  StoreEntity(Model.Texts, kKindText).FontName = TJwwFontName("<A>");
+  ResetModel(Model);
+  StoreEntity(Model, Model.Texts, kKindText).FontName = TJwwFontName("<A>");
   const TJwwEntText kept = Model.Texts[0];
-  ResetModel();
-  StoreEntity(Model.Texts, kKindText).FontName = TJwwFontName("<B>");
-  ReleaseModel();
+  ResetModel(Model);
+  StoreEntity(Model, Model.Texts, kKindText).FontName = TJwwFontName("<B>");
+  ReleaseModel(Model);
   EXPECT_EQ(kept.FontName, "<A>");
-  ResetModel();
+  ResetModel(Model);
 }
 
 TEST(OutputPreparation, WrittenAttributesBackToDefaults) {
-  ResetModel();
+  ResetModel(Model);
   TJwwAttr& a = Model.CurAttr;
   a.LayerGroup = 5;
   a.Layer = 2;
@@ -246,7 +250,7 @@ TEST(OutputPreparation, WrittenAttributesBackToDefaults) {
   Model.AttrFresh.fill(false);
   Model.HkValue = 2;
 
-  PrepareOutputState();
+  PrepareOutputState(Model);
   const TJwwAttr defaults;
   EXPECT_EQ(a.LayerGroup, 0);
   EXPECT_EQ(a.Layer, 0);
@@ -268,7 +272,7 @@ TEST(OutputPreparation, WrittenAttributesBackToDefaults) {
 }
 
 TEST(NumberMapping, ColorsAndLineTypes) {
-  ResetModel();
+  ResetModel(Model);
   Model.FirstAttr.LineColor = 4;
   Model.FirstAttr.LineType = 6;
   struct Case {
@@ -280,17 +284,17 @@ TEST(NumberMapping, ColorsAndLineTypes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.n);
-    EXPECT_EQ(MapColorNumber(c.n), c.color);
-    EXPECT_EQ(MapLineTypeNumber(c.n), c.lineType);
+    EXPECT_EQ(MapColorNumber(Model, c.n), c.color);
+    EXPECT_EQ(MapLineTypeNumber(Model, c.n), c.lineType);
   }
 }
 
 TEST(ModelRelease, FreesStorageKeepsCounts) {
-  ResetModel();
-  StoreEntity(Model.Texts, kKindText).Text = "a";
-  StoreEntity(Model.Lines, kKindLine);
+  ResetModel(Model);
+  StoreEntity(Model, Model.Texts, kKindText).Text = "a";
+  StoreEntity(Model, Model.Lines, kKindLine);
   Model.OutputLines.Append() = "hd";
-  ReleaseModel();
+  ReleaseModel(Model);
   EXPECT_EQ(Model.Texts.Count(), 1);
   EXPECT_EQ(Model.Texts.Capacity(), 0u);
   EXPECT_EQ(Model.Lines.Capacity(), 0u);
@@ -300,9 +304,125 @@ TEST(ModelRelease, FreesStorageKeepsCounts) {
   EXPECT_EQ(Model.GroupNames.capacity(), 0u);
   EXPECT_EQ(Model.LayerValues.capacity(), 0u);
   EXPECT_EQ(Model.PointSlots.capacity(), 0u);
-  ResetModel();  // usable again
+  ResetModel(Model);  // usable again
   EXPECT_EQ(Model.Texts.Count(), 0);
   EXPECT_EQ(Model.PointSlots.size(), 100u);
+}
+
+// How many members (a base counting as one) a record has: the most
+// initializers it takes, each converting to whatever its member is.
+struct AnyMember {
+  template <typename U>
+  operator U() const;
+};
+
+template <typename T, std::size_t... I>
+constexpr bool TakesInitializers(std::index_sequence<I...>) {
+  return requires { T{(static_cast<void>(I), AnyMember{})...}; };
+}
+
+template <typename T, std::size_t N = 0>
+constexpr std::size_t MemberCount() {
+  if constexpr (TakesInitializers<T>(std::make_index_sequence<N + 1>{})) {
+    return MemberCount<T, N + 1>();
+  } else {
+    return N;
+  }
+}
+
+template <typename T>
+std::size_t FieldsListed() {
+  T record{};
+  std::size_t n = 0;
+  T::Fields([&n](std::string_view, const auto&) { ++n; }, record);
+  return n;
+}
+
+// A member added to a record but not to its field list would be missing
+// from the dump and from every model comparison without failing anything;
+// here it fails.
+template <typename T, typename Base = void>
+void ExpectEveryMemberListed(const char* name, std::size_t notListed = 0) {
+  SCOPED_TRACE(name);
+  std::size_t listed = FieldsListed<T>();
+  std::size_t members = MemberCount<T>();
+  if constexpr (!std::is_void_v<Base>) {
+    listed -= FieldsListed<Base>();
+    members -= 1;
+  }
+  EXPECT_EQ(listed + notListed, members);
+}
+
+TEST(FieldLists, NameEveryMember) {
+  ExpectEveryMemberListed<TJwwEntHead>("TJwwEntHead");
+  ExpectEveryMemberListed<TJwwPoint>("TJwwPoint");
+  ExpectEveryMemberListed<TJwwEntLine, TJwwEntHead>("TJwwEntLine");
+  ExpectEveryMemberListed<TJwwEntCircle, TJwwEntHead>("TJwwEntCircle");
+  ExpectEveryMemberListed<TJwwEntArc, TJwwEntHead>("TJwwEntArc");
+  ExpectEveryMemberListed<TJwwEntText, TJwwEntHead>("TJwwEntText");
+  ExpectEveryMemberListed<TJwwEntPoint, TJwwEntHead>("TJwwEntPoint");
+  ExpectEveryMemberListed<TJwwEntPointEx, TJwwEntHead>("TJwwEntPointEx");
+  ExpectEveryMemberListed<TJwwEntMsgText, TJwwEntHead>("TJwwEntMsgText");
+  ExpectEveryMemberListed<TJwwEntBlk, TJwwEntHead>("TJwwEntBlk");
+  ExpectEveryMemberListed<TJwwEntSl4P, TJwwEntHead>("TJwwEntSl4P");
+  ExpectEveryMemberListed<TJwwEntScSe, TJwwEntHead>("TJwwEntScSe");
+  ExpectEveryMemberListed<TJwwEntSoSg, TJwwEntHead>("TJwwEntSoSg");
+  ExpectEveryMemberListed<TJwwOrder>("TJwwOrder");
+  ExpectEveryMemberListed<TJwwTextType>("TJwwTextType");
+  ExpectEveryMemberListed<TJwwPointSlot>("TJwwPointSlot");
+  ExpectEveryMemberListed<TJwwAttrValues>("TJwwAttrValues");
+  ExpectEveryMemberListed<TJwwAttr, TJwwAttrValues>("TJwwAttr");
+  ExpectEveryMemberListed<TJwwFirstAttr, TJwwAttrValues>("TJwwFirstAttr");
+
+  std::size_t tables = 0;
+  TJwwModel model;
+  ForEachEntityTable([&tables](std::int32_t kind, std::string_view, const auto&) {
+    EXPECT_EQ(kind, static_cast<std::int32_t>(++tables));
+  }, model);
+  EXPECT_EQ(tables, 15u);
+  // The model lists the entity tables apart, and the output lines not at all.
+  ExpectEveryMemberListed<TJwwModel>("TJwwModel", tables + 1);
+}
+
+// Two models loaded alike, then one field of one of them changed.
+TEST(SameDrawing, EveryListedFieldCounts) {
+  const auto fill = [](TJwwModel& m) {
+    ResetModel(m);
+    StoreEntity(m, m.Texts, kKindText).FontName = TJwwFontName("<A>");
+    StoreEntity(m, m.Sl3Ps, kKindSl3P).Points[2].Y = 4.0;
+    m.OutputLines.Append() = "hd";
+  };
+  struct Case {
+    const char* name;
+    std::function<void(TJwwModel&)> change;
+    bool same;
+  };
+  const Case cases[] = {
+      {"nothing", [](TJwwModel&) {}, true},
+      {"the output lines", [](TJwwModel& m) { m.OutputLines[0] = "hq"; }, true},
+      {"a header value", [](TJwwModel& m) { m.SheetWidth = 1.0; }, false},
+      {"zero against negative zero", [](TJwwModel& m) { m.HkValue = -0.0; }, false},
+      {"a layer name", [](TJwwModel& m) { m.LayerNames[200] = "x"; }, false},
+      {"a point slot's mark", [](TJwwModel& m) { m.PointSlots[5].Mark = 1; }, false},
+      {"the current font", [](TJwwModel& m) { m.CurAttr.FontName = "<B>"; }, false},
+      {"the first free width", [](TJwwModel& m) { m.FirstAttr.FreeWidth = 9.0; }, false},
+      {"a fresh flag", [](TJwwModel& m) { m.AttrFresh[kFreshPointColor] = true; }, false},
+      {"the held line", [](TJwwModel& m) { m.HeldLine.Y2 = 5.0; }, false},
+      {"an order entry", [](TJwwModel& m) { m.EntityOrder[1].Index = 3; }, false},
+      {"a text's font name", [](TJwwModel& m) { m.Texts[0].FontName = TJwwFontName("<a>"); }, false},
+      {"a corner", [](TJwwModel& m) { m.Sl3Ps[0].Points[2].Y = 4.5; }, false},
+      {"a further record", [](TJwwModel& m) { StoreEntity(m, m.Sgs, kKindSg); }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TJwwModel a;
+    TJwwModel b;
+    fill(a);
+    fill(b);
+    c.change(b);
+    EXPECT_EQ(SameDrawing(a, b), c.same);
+    EXPECT_EQ(SameDrawing(b, a), c.same);
+  }
 }
 
 }  // namespace

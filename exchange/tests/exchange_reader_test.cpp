@@ -15,19 +15,13 @@
 namespace JwwGaibu {
 namespace {
 
-using Fields = std::vector<std::string>;
+TJwwModel Model;
 
-Fields Cut(std::string_view line) {
-  FieldCutter cutter;
-  cutter.Cut(line);
-  Fields fields;
-  for (std::size_t k = 0; k < cutter.Count(); ++k) fields.emplace_back(cutter.Field(k));
-  return fields;
-}
-
+// Reads the lines as one reader reads a file's lines.
 void Read(std::initializer_list<std::string_view> lines) {
-  ResetModel();
-  for (std::string_view line : lines) ReadExchangeLine(line);
+  ResetModel(Model);
+  ExchangeReader reader(Model);
+  for (std::string_view line : lines) reader.ReadLine(line);
 }
 
 // A file under the test temp folder, removed again when the test ends.
@@ -49,184 +43,6 @@ class TempFile {
  private:
   std::filesystem::path path_;
 };
-
-// Loads `bytes` as a file and returns the names of the "BL" lines that
-// arrived, which shows exactly which line bytes each line carried.
-std::vector<std::string> LoadedBlockNames(std::string_view bytes, bool* result = nullptr) {
-  TempFile file(bytes);
-  ResetModel();
-  const bool ok = LoadExchangeFile(file.Path());
-  if (result) *result = ok;
-  std::vector<std::string> names;
-  for (std::size_t i = 0; i < static_cast<std::size_t>(Model.Blocks.Count()); ++i) names.push_back(Model.Blocks[i].Name);
-  return names;
-}
-
-// ---------------------------------------------------------------------------
-
-TEST(FieldCutting, HostLineShapes) {
-  struct Case {
-    const char* name;
-    std::string line;
-    Fields fields;
-  };
-  const Case cases[] = {
-      {"empty line", "", {""}},
-      {"blanks only", "  \t ", {""}},
-      {"plain line with leading blank", " -5000 0 5000 0", {"-5000", "0", "5000", "0"}},
-      {"hcc columns", "hcc      1      1      2", {"hcc", "1", "1", "2"}},
-      {"long runs of blanks and tabs", "a         \t  \t        b\t\t\t\t\t\t\t\t\tc", {"a", "b", "c"}},
-      {"blank run ending in a dropped byte", "a          \x01 b", {"a", "b"}},
-      {"trailing blank opens a field", "ci 1 2 3 ", {"ci", "1", "2", "3", ""}},
-      {"trailing tab opens a field", "ci 1\t", {"ci", "1", ""}},
-      {"text after quote keeps blanks", "ch 1 2 3 4 \"abc  def ", {"ch", "1", "2", "3", "4", "abc  def "}},
-      {"tab dropped after quote, blank kept", "ch 0 0 1 0 \"x\ty z", {"ch", "0", "0", "1", "0", "xy z"}},
-      {"second quote is a character", "ch 0 0 1 0 \"a\"b", {"ch", "0", "0", "1", "0", "a\"b"}},
-      {"quote inside a field", "ab\"c d", {"abc d"}},
-      {"equals kept and ends splitting", "file=C:\\My Drawings\\a b.jww", {"file=C:\\My Drawings\\a b.jww"}},
-      {"equals in a later field", "x a=b c", {"x", "a=b c"}},
-      {"font line as the writer writes it", "cn\"$<\x82\x6c\x82\x72 \x83\x53>", {"cn$<\x82\x6c\x82\x72 \x83\x53>"}},
-      {"font line without quote splits", "cn$<A B>", {"cn$<A", "B>"}},
-      {"rotated dimension",
-       "cs -7104.11973389354 1827.73825260745 -3.2783543701953e-005 749.999999999999 \"1,820",
-       {"cs", "-7104.11973389354", "1827.73825260745", "-3.2783543701953e-005", "749.999999999999", "1,820"}},
-      {"trail byte backslash", "ch 0 0 1 0 \"\x83\x5c\x95\x5c\x94\x5c", {"ch", "0", "0", "1", "0", "\x83\x5c\x95\x5c\x94\x5c"}},
-      {"trail byte blank does not split", "ab\x81 cd", {"ab\x81 cd"}},
-      {"trail byte quote does not end splitting", "x\x81\"y z", {"x\x81\"y", "z"}},
-      {"trail byte equals does not end splitting", "a\x81=b c", {"a\x81=b", "c"}},
-      {"trail byte tab kept after quote", "\"\x81\tz", {"\x81\tz"}},
-      {"lead byte last is dropped", "ab\x82", {"ab"}},
-      {"lead byte last after a blank", "ab \x82", {"ab", ""}},
-      {"lead byte last in a text", "ch 0 0 1 0 \"ab\x82", {"ch", "0", "0", "1", "0", "ab"}},
-      {"0x80 and 0xFD lead", "\x80 a \xfd b", {"\x80 a", "\xfd b"}},
-      {"control bytes, 0xFE, 0xFF dropped", "a\x01\x0d\xfe\xff" "b\x7f", {"ab\x7f"}},
-      {"field of dropped bytes stays current", "a \x01 b", {"a", "b"}},
-      {"half-width kana kept", "\xb1\xdf\xa0 x", {"\xb1\xdf\xa0", "x"}},
-      {"full-width space is no separator", "a\x81\x40" "b c", {"a\x81\x40" "b", "c"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(Cut(c.line), c.fields);
-  }
-}
-
-// Every byte value with splitting on and after the quote, each against the
-// rule it must follow, at offsets that put it in every position of a long
-// run of ordinary bytes.
-TEST(FieldCutting, EveryByteValue) {
-  const std::size_t offsets[] = {0, 1, 5, 7, 8, 9, 15, 16};
-  for (const std::size_t offset : offsets) {
-    const std::string pad(offset, 'a');
-    const std::string tail = "zzzzzzzzzzz";
-    for (int v = 0; v < 256; ++v) {
-      SCOPED_TRACE(testing::Message() << "byte " << v << " at offset " << offset);
-      const char b = static_cast<char>(v);
-      const bool lead = (v >= 0x80 && v <= 0x9F) || (v >= 0xE0 && v <= 0xFD);
-      const bool kept = v >= 0x20 && v <= 0xFD;
-
-      Fields on;
-      if (lead || (kept && v != '"' && v != '=' && v != ' ')) on = {"k", pad + b + tail, "y"};
-      else if (v == '"') on = {"k", pad + tail + " y"};
-      else if (v == '=') on = {"k", pad + "=" + tail + " y"};
-      else if ((v == ' ' || v == '\t') && offset != 0) on = {"k", pad, tail, "y"};
-      else on = {"k", pad + tail, "y"};  // a dropped byte, or a blank that joins the run before it
-      EXPECT_EQ(Cut("k " + pad + b + tail + " y"), on);
-
-      const std::string off = lead || kept ? pad + b + tail + " y" : pad + tail + " y";
-      EXPECT_EQ(Cut("\"" + pad + b + tail + " y"), Fields{off});
-    }
-  }
-}
-
-TEST(FieldCutting, AtMostThirtyTwoFields) {
-  struct Case {
-    int words;
-    bool trailingBlank;
-    std::size_t count;
-  };
-  const Case cases[] = {{31, false, 31}, {31, true, 32}, {32, false, 32}, {32, true, 32}, {33, false, 32}, {100, true, 32}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.words);
-    std::string line;
-    for (int w = 1; w <= c.words; ++w) line += "w" + std::to_string(w) + " ";
-    if (!c.trailingBlank) line.pop_back();
-    FieldCutter cutter;
-    cutter.Cut(line);
-    ASSERT_EQ(cutter.Count(), c.count);
-    EXPECT_EQ(cutter.Field(0), "w1");
-    const bool lastEmpty = c.words < 32 && c.trailingBlank;
-    EXPECT_EQ(cutter.Field(c.count - 1), lastEmpty ? "" : "w" + std::to_string(c.count));
-    EXPECT_EQ(cutter.Field(32), "");
-  }
-}
-
-// The cutting rules of the header, one byte at a time.
-Fields ReferenceCut(std::string_view line) {
-  Fields fields{""};
-  bool splitting = true;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    const auto b = static_cast<unsigned char>(line[i]);
-    if ((b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD)) {
-      if (i + 1 == line.size()) break;
-      fields.back() += line.substr(i, 2);
-      ++i;
-    } else if (b == '\t' && !splitting) {
-      // dropped
-    } else if ((b == ' ' || b == '\t') && splitting) {
-      if (fields.back().empty()) continue;
-      if (fields.size() == FieldCutter::kMaxFields) return fields;
-      fields.emplace_back();
-    } else if (b < 0x20 || b > 0xFD) {
-      // dropped
-    } else if (b == '"' && splitting) {
-      splitting = false;
-    } else {
-      fields.back() += static_cast<char>(b);
-      if (b == '=') splitting = false;
-    }
-  }
-  return fields;
-}
-
-// Random lines against the reference: mostly host-like fields and blanks, so
-// that long stretches need no byte classes, with every kind of byte the
-// rules treat apart mixed in at every rate, and lengths across several
-// 64-byte blocks and the 32-field limit.
-TEST(FieldCutting, RandomLinesFollowTheRules) {
-  std::mt19937 rng(20240611);
-  const std::string_view plain[] = {" ", "  ", "\t", "-8156.21790089866", "0", "1000", "ci", "ch", "x"};
-  const std::string_view odd[] = {"\"", "=", "\x82\xa0", "\x83\x5c", "\x82", "\x81\x40", "\x1f", "\x7f",
-                                  "\xa0", "\xdf", "\xfe", "\xff", "\x80", "\xfd", std::string_view("\0", 1),
-                                  "\x82\x22", "\x82\t", "\x82 ", "\r"};
-  FieldCutter cutter;  // reused, as the reader reuses it
-  for (int round = 0; round < 20000; ++round) {
-    const auto oddRate = 1 + rng() % 40;
-    const std::size_t pieces = rng() % (round % 10 == 0 ? 120 : 24);
-    std::string line;
-    for (std::size_t k = 0; k < pieces; ++k) {
-      line += rng() % oddRate == 0 ? odd[rng() % std::size(odd)] : plain[rng() % std::size(plain)];
-    }
-    cutter.Cut(line);
-    Fields got;
-    for (std::size_t k = 0; k < cutter.Count(); ++k) got.emplace_back(cutter.Field(k));
-    const Fields want = ReferenceCut(line);
-    if (got != want) {
-      ADD_FAILURE() << "line of " << line.size() << " bytes, round " << round;
-      return;
-    }
-  }
-}
-
-TEST(FieldCutting, ReusedCutterForgetsTheLongerLine) {
-  FieldCutter cutter;
-  cutter.Cut("ch 1 2 3 4 \"" + std::string(10 << 20, 'x'));
-  ASSERT_EQ(cutter.Count(), 6u);
-  EXPECT_EQ(cutter.Field(5).size(), std::size_t{10} << 20);
-  cutter.Cut("a b");
-  ASSERT_EQ(cutter.Count(), 2u);
-  EXPECT_EQ(cutter.Field(1), "b");
-  EXPECT_EQ(cutter.Field(2), "");
-}
 
 // ---------------------------------------------------------------------------
 
@@ -290,8 +106,8 @@ TEST(HeaderLines, TakenByTheirRows) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ResetModel();
-    for (std::string_view line : c.lines) ReadExchangeLine(line);
+    ResetModel(Model);
+    for (std::string_view line : c.lines) ReadExchangeLine(Model, line);
     c.check();
   }
 }
@@ -416,15 +232,15 @@ TEST(PointReference, StampsTheNextEntityOnly) {
 
 TEST(TextLines, AllKeywordsAndAttributes) {
   const char* const keywords[] = {"ch", "cv", "cs", "cr", "co", "cp", "ct", "ck", "cz", "c2"};
-  ResetModel();
-  ReadExchangeLine("hcw 1 2 3 4 5 6 7 8 9 10");
-  ReadExchangeLine("hcc 1 2 3 4 5 6 7 8 9 10");
-  ReadExchangeLine("cn3");
-  ReadExchangeLine("cc4");
-  ReadExchangeLine("lg2");
-  ReadExchangeLine("lc6");
-  for (const char* kw : keywords) ReadExchangeLine(std::string(kw) + " 1 2 3 4 \"" + kw);
-  ReadExchangeLine("ch 1 2 3 4");  // five fields: no text
+  ResetModel(Model);
+  ReadExchangeLine(Model, "hcw 1 2 3 4 5 6 7 8 9 10");
+  ReadExchangeLine(Model, "hcc 1 2 3 4 5 6 7 8 9 10");
+  ReadExchangeLine(Model, "cn3");
+  ReadExchangeLine(Model, "cc4");
+  ReadExchangeLine(Model, "lg2");
+  ReadExchangeLine(Model, "lc6");
+  for (const char* kw : keywords) ReadExchangeLine(Model, std::string(kw) + " 1 2 3 4 \"" + kw);
+  ReadExchangeLine(Model, "ch 1 2 3 4");  // five fields: no text
   ASSERT_EQ(Model.Texts.Count(), 10);
   for (std::size_t i = 0; i < 10; ++i) {
     SCOPED_TRACE(keywords[i]);
@@ -491,7 +307,7 @@ TEST(TextLines, RecordsShareTheirFontName) {
 
   // A font name set straight into the attribute state counts as well.
   Model.CurAttr.FontName = "<B>";
-  ReadExchangeLine("ch 0 0 1 0 \"g");
+  ReadExchangeLine(Model, "ch 0 0 1 0 \"g");
   EXPECT_EQ(Model.Texts[6].FontName, "<B>");
 }
 
@@ -621,112 +437,44 @@ TEST(Modes, MessageModePairsHeldLineWithText) {
 
   Read({"msg", "lc3", "pn2", "cn2", "cc1", "lg1", "ly1", "lw1", "lt1", "cn$x", "z1", "hhp1"});
   EXPECT_TRUE(Model.CurAttr.MsgMode);  // attribute lines leave message mode on
-  ReadExchangeLine("#");
+  ReadExchangeLine(Model, "#");
   EXPECT_FALSE(Model.CurAttr.MsgMode);
 }
 
 // ---------------------------------------------------------------------------
 
-TEST(ExchangeFileLoading, LineEnds) {
-  struct Case {
-    const char* name;
-    std::string bytes;
-    std::vector<std::string> names;
-  };
-  const Case cases[] = {
-      {"empty file", "", {}},
-      {"LF", "BL 0 0 a\nBL 0 0 b\n", {"a", "b"}},
-      {"CR LF", "BL 0 0 a\r\nBL 0 0 b\r\n", {"a", "b"}},
-      {"last line without line end", "BL 0 0 a\r\nBL 0 0 b", {"a", "b"}},
-      {"CR alone is dropped", "BL 0 0 a\rb\r\nBL 0 0 c\r", {"ab", "c"}},
-      {"CR CR LF", "BL 0 0 a\r\r\nBL 0 0 b", {"a", "b"}},
-      {"lone CR early in a long line", "BL 0\r 0 abcdefghijklmnop\n", {"abcdefghijklmnop"}},
-      {"Ctrl-Z early in a long line", "BL 0\x1a" "0 abcdefghijklmnop\nBL 0 0 b", {"b"}},
-      {"Ctrl-Z late in a long line", "BL 0 0 abcdefghijklm\x1a" "nop\nBL 0 0 b", {"abcdefghijklm", "b"}},
-      {"lead byte before CR LF", "BL 0 0 a\x82\r\nBL 0 0 \x82\xa0", {"a", "\x82\xa0"}},
-      {"lead byte last in the file", "BL 0 0 a\nBL 0 0 b\x82", {"a", "b"}},
-      {"CR as a would-be trail byte is dropped first", "BL 0 0 \x82\r\x82\xa0\n", {"\x82\x82\xa0"}},
-      {"Ctrl-Z at a line start ends the file", "BL 0 0 a\r\n\x1a" "BL 0 0 b\r\n", {"a"}},
-      {"Ctrl-Z inside a line ends the line", "BL 0 0 a\x1a" "BL 0 0 x\r\nBL 0 0 b\r\n", {"a", "b"}},
-      {"second Ctrl-Z in the rest ends the file", "BL 0 0 a\x1az\x1a\r\nBL 0 0 b\r\n", {"a"}},
-      {"Ctrl-Z as the last byte", "BL 0 0 a\r\n\x1a", {"a"}},
-      {"empty and blank lines", "\n\r\n  \nBL 0 0 a\n\n", {"a"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    bool ok = false;
-    EXPECT_EQ(LoadedBlockNames(c.bytes, &ok), c.names);
-    EXPECT_TRUE(ok);
+// The file and the bytes in memory are split alike, across the file's read
+// chunks too: a file of a few megabytes whose lines end every way gives the
+// same drawing both ways.
+TEST(ExchangeFileLoading, FileAndBytesGiveTheSameDrawing) {
+  std::mt19937 rng(20240613);
+  const std::string_view ends[] = {"\r\n", "\n", "\r\r\n", "\r\n"};
+  std::string bytes = "lg2\r\nlc5\r\n";
+  while (bytes.size() < (std::size_t{3} << 20)) {
+    const std::string name(rng() % 120, static_cast<char>('a' + rng() % 26));
+    bytes += "BL 0 0 " + name + (rng() % 7 == 0 ? "\x82\r\xa0" : "") + std::string(ends[rng() % 4]);
+    bytes += "ch 1 2 3 4 \"" + name + std::string(ends[rng() % 4]);
   }
-}
+  bytes += "\x1a" "BL 0 0 after the end\r\n";
+  TempFile file(bytes);
 
-// The format's line splitting, one physical line at a time.
-std::vector<std::string> BlockNamesLineByLine(std::string_view data) {
-  ResetModel();
-  std::size_t pos = 0;
-  while (pos < data.size()) {
-    std::size_t end = data.find('\n', pos);
-    if (end == std::string_view::npos) end = data.size();
-    std::string_view physical = data.substr(pos, end - pos);
-    pos = end + 1;
-    std::string line;
-    for (const char c : physical) {
-      if (c != '\r') line.push_back(c);
-    }
-    const std::size_t z = line.find('\x1a');
-    if (z == 0) break;
-    ReadExchangeLine(std::string_view(line).substr(0, z));
-    if (z != std::string::npos && line.find('\x1a', z + 1) != std::string::npos) break;
-  }
-  std::vector<std::string> names;
-  for (std::size_t i = 0; i < static_cast<std::size_t>(Model.Blocks.Count()); ++i) {
-    names.push_back(Model.Blocks[i].Name);
-  }
-  return names;
-}
-
-// Files of block lines whose names hold lone CRs, CR LFs and now and then a
-// Ctrl-Z at every distance from each other and from the reader's 16- and
-// 64-byte steps, loaded whole and line by line.
-TEST(ExchangeFileLoading, RandomLineEndsMatchLineByLineReading) {
-  std::mt19937 rng(20240612);
-  const std::string_view pieces[] = {"a", "bcdefgh", " ", "\x82\xa0", "\r", "\r", "\n", "\r\n", "\r\n"};
-  for (int round = 0; round < 40; ++round) {
-    SCOPED_TRACE(round);
-    std::string bytes;
-    while (bytes.size() < 6000) {
-      bytes += "BL 0 0 \"";
-      const std::size_t count = rng() % 40;
-      for (std::size_t k = 0; k < count; ++k) bytes += pieces[rng() % std::size(pieces)];
-      if (round % 4 == 0 && rng() % 50 == 0) bytes += rng() % 2 ? "z\x1a" : "\x1a";
-      bytes += rng() % 2 ? "\r\n" : "\n";
-    }
-    EXPECT_EQ(LoadedBlockNames(bytes), BlockNamesLineByLine(bytes));
-  }
-}
-
-// Line ends, lead bytes and Ctrl-Z right at the edges of the read buffer,
-// wherever the reader puts those edges.
-TEST(ExchangeFileLoading, LinesAcrossBufferEdges) {
-  for (const std::size_t edge : {std::size_t{1} << 16, std::size_t{1} << 20}) {
-    for (std::size_t shift = 0; shift < 4; ++shift) {
-      SCOPED_TRACE(edge + shift);
-      // The first line ends in "\x82\xa0\r\n", placed so that the edge falls
-      // before the pair, inside it, before the CR and between CR and LF.
-      const std::string head = "BL 0 0 ";
-      const std::string filler(edge - head.size() - shift, 'x');
-      const std::string first = head + filler + "\x82\xa0";
-      EXPECT_EQ(LoadedBlockNames(first + "\r\nBL 0 0 b\r\n\x1a" "BL 0 0 c"),
-                (std::vector<std::string>{filler + "\x82\xa0", "b"}));
-    }
-  }
+  TJwwModel fromFile;
+  TJwwModel fromBytes;
+  ResetModel(fromFile);
+  ResetModel(fromBytes);
+  ASSERT_TRUE(LoadExchangeFile(fromFile, file.Path()));
+  ASSERT_TRUE(LoadExchangeBytes(fromBytes, bytes));
+  EXPECT_GT(fromFile.Blocks.Count(), 10000);
+  EXPECT_EQ(fromFile.Blocks.Count(), fromFile.Texts.Count());
+  EXPECT_TRUE(SameDrawing(fromFile, fromBytes));
+  EXPECT_EQ(fromFile.CurAttr.LineColor, 5);
 }
 
 TEST(ExchangeFileLoading, TenMegabyteLine) {
   const std::string text(10 << 20, 't');
   TempFile file("lg1\r\nch 0 0 1 0 \"" + text + "\r\nBL 0 0 " + text + "\r\nlc4\r\n");
-  ResetModel();
-  ASSERT_TRUE(LoadExchangeFile(file.Path()));
+  ResetModel(Model);
+  ASSERT_TRUE(LoadExchangeFile(Model, file.Path()));
   ASSERT_EQ(Model.Texts.Count(), 1);
   EXPECT_EQ(Model.Texts[0].Text, text.substr(0, 255));
   EXPECT_EQ(Model.Blocks[0].Name.size(), text.size());
@@ -735,13 +483,13 @@ TEST(ExchangeFileLoading, TenMegabyteLine) {
 
 TEST(ExchangeFileLoading, MissingFileLeavesModelAlone) {
   Read({"lc5", "0 0 1 1"});
-  EXPECT_FALSE(LoadExchangeFile(std::filesystem::path(::testing::TempDir()) / "no_such_exchange_file.txt"));
-  EXPECT_FALSE(LoadExchangeFile(::testing::TempDir()));  // a folder is no file
+  EXPECT_FALSE(LoadExchangeFile(Model, std::filesystem::path(::testing::TempDir()) / "no_such_exchange_file.txt"));
+  EXPECT_FALSE(LoadExchangeFile(Model, ::testing::TempDir()));  // a folder is no file
   EXPECT_EQ(Model.CurAttr.LineColor, 5);
   EXPECT_EQ(Model.Lines.Count(), 1);
 }
 
-TEST(ExchangeFileLoading, RandomBytesLoadWithoutHarm) {
+TEST(ExchangeBytesLoading, RandomBytesLoadWithoutHarm) {
   std::mt19937 rng(20240611);
   // Bytes the rules care about, often enough to build real-looking lines.
   const std::string alphabet = " \t\"=\r\n$-.e0123456789chlgynsptzBLmi#\x81\x82\x83\x5c\xfd\xfe\xff";
@@ -754,14 +502,11 @@ TEST(ExchangeFileLoading, RandomBytesLoadWithoutHarm) {
       // A Ctrl-Z would end most files early; keep them in a few rounds only.
       if (b == '\x1a' && round % 5 != 0) b = 'z';
     }
-    TempFile file(bytes);
-    ResetModel();
-    EXPECT_TRUE(LoadExchangeFile(file.Path()));
-    const std::int32_t stored = Model.Lines.Count() + Model.Circles.Count() + Model.Arcs.Count() +
-                                Model.Texts.Count() + Model.Points.Count() + Model.PointExs.Count() +
-                                Model.MsgTexts.Count() + Model.Blocks.Count() + Model.Sl2Ps.Count() +
-                                Model.Sl3Ps.Count() + Model.Sl4Ps.Count() + Model.Scs.Count() + Model.Ses.Count() +
-                                Model.Sos.Count() + Model.Sgs.Count();
+    ResetModel(Model);
+    EXPECT_TRUE(LoadExchangeBytes(Model, bytes));
+    std::int32_t stored = 0;
+    ForEachEntityTable([&stored](std::int32_t, std::string_view, const auto& table) { stored += table.Count(); },
+                       Model);
     EXPECT_EQ(Model.EntityOrder.Count(), stored);
     EXPECT_GE(Model.CurAttr.LayerGroup, 0);
     EXPECT_LE(Model.CurAttr.LayerGroup, 15);
@@ -771,8 +516,8 @@ TEST(ExchangeFileLoading, RandomBytesLoadWithoutHarm) {
 }
 
 TEST(ExchangeFileLoading, HostWrittenFile) {
-  ResetModel();
-  ASSERT_TRUE(LoadExchangeFile(std::filesystem::path(RUPENA_SOURCE_DIR) / "exchange/tests/data/host_selection.txt"));
+  ResetModel(Model);
+  ASSERT_TRUE(LoadExchangeFile(Model, std::filesystem::path(RUPENA_SOURCE_DIR) / "exchange/tests/data/host_selection.txt"));
   // "C:\jww\表示 1.jww": the trail byte 0x5C of 表 stays with its lead byte.
   EXPECT_EQ(Model.DrawingFile, "C:\\jww\\\x95\x5c\x8e\xa6 1.jww");
   EXPECT_EQ(Model.GroupScales[1], 50.0);

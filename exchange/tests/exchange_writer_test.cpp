@@ -26,6 +26,8 @@ namespace {
 using namespace JwwGaibu;
 namespace fs = std::filesystem;
 
+TJwwModel Model;
+
 std::vector<std::string> Lines() {
   std::vector<std::string> out;
   for (std::int32_t i = 0; i < Model.OutputLines.Count(); ++i) {
@@ -37,8 +39,8 @@ std::vector<std::string> Lines() {
 // A model as the window has it when OK runs: loaded (here: nothing) and
 // prepared for output.
 void Prepared() {
-  ResetModel();
-  PrepareOutputState();
+  ResetModel(Model);
+  PrepareOutputState(Model);
 }
 
 struct EmitCase {
@@ -66,44 +68,44 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         EmitCase{"LayerPairRepeatedIsSuppressed", nullptr,
                  [] {
-                   EmitLayerGroup(3);
-                   EmitLayer(1);
-                   EmitLayerGroup(3);
-                   EmitLayer(1);
+                   EmitLayerGroup(Model, 3);
+                   EmitLayer(Model, 1);
+                   EmitLayerGroup(Model, 3);
+                   EmitLayer(Model, 1);
                  },
                  {"lg3", "ly1"}},
         EmitCase{"NewGroupForcesTheLayerAgain", nullptr,
                  [] {
-                   EmitLayerGroup(3);
-                   EmitLayer(1);
-                   EmitLayerGroup(4);
-                   EmitLayer(1);
+                   EmitLayerGroup(Model, 3);
+                   EmitLayer(Model, 1);
+                   EmitLayerGroup(Model, 4);
+                   EmitLayer(Model, 1);
                  },
                  {"lg3", "ly1", "lg4", "ly1"}},
         EmitCase{"HexadecimalLayersAndNegativeGroup", nullptr,
                  [] {
-                   EmitLayerGroup(-1);
-                   EmitLayer(10);
-                   EmitLayer(15);
-                   EmitLayer(16);
+                   EmitLayerGroup(Model, -1);
+                   EmitLayer(Model, 10);
+                   EmitLayer(Model, 15);
+                   EmitLayer(Model, 16);
                  },
                  {"lgFFFFFFFF", "lyA", "lyF", "ly10"}},
         EmitCase{"FirstRequestIsWrittenEvenAtTheDefault", nullptr,
                  [] {
-                   EmitLineColor(1, 0);
-                   EmitLineColor(1, 0);
-                   EmitPointColor(1, 0);
-                   EmitLineType(1, 0);
-                   EmitCharStyle(0);
-                   EmitCharStyle(0);
+                   EmitLineColor(Model, 1, 0);
+                   EmitLineColor(Model, 1, 0);
+                   EmitPointColor(Model, 1, 0);
+                   EmitLineType(Model, 1, 0);
+                   EmitCharStyle(Model, 0);
+                   EmitCharStyle(Model, 0);
                  },
                  {"lc1", "pn1", "lt1", "cc0"}},
         EmitCase{"PointColorHasItsOwnMemory", nullptr,
                  [] {
-                   EmitLineColor(5, 0);
-                   EmitPointColor(5, 0);
-                   EmitPointColor(6, 0);
-                   EmitLineColor(5, 0);
+                   EmitLineColor(Model, 5, 0);
+                   EmitPointColor(Model, 5, 0);
+                   EmitPointColor(Model, 6, 0);
+                   EmitLineColor(Model, 5, 0);
                  },
                  {"lc5", "pn5", "pn6"}},
         EmitCase{"MappedColoursAndLineTypes",
@@ -112,19 +114,19 @@ INSTANTIATE_TEST_SUITE_P(
                    Model.FirstAttr.LineType = 4;
                  },
                  [] {
-                   EmitLineColor(10, 1);
-                   EmitLineColor(0, 1);
-                   EmitPointColor(-5, 1);
-                   EmitLineType(10, 1);
-                   EmitLineType(19, 1);
-                   EmitLineType(0, 1);
-                   EmitLineType(10, 0);
+                   EmitLineColor(Model, 10, 1);
+                   EmitLineColor(Model, 0, 1);
+                   EmitPointColor(Model, -5, 1);
+                   EmitLineType(Model, 10, 1);
+                   EmitLineType(Model, 19, 1);
+                   EmitLineType(Model, 0, 1);
+                   EmitLineType(Model, 10, 0);
                  },
                  {"lc101", "lc7", "pn7", "lt11", "lt31", "lt4", "lt10"}},
         EmitCase{"LineWidthNeedsAWidthInTheHostFile", nullptr,
                  [] {
-                   EmitLineWidth(1);
-                   EmitLineWidth(-1);
+                   EmitLineWidth(Model, 1);
+                   EmitLineWidth(Model, -1);
                  },
                  {}},
         EmitCase{"LineWidthClampsAndFallsBack",
@@ -133,34 +135,34 @@ INSTANTIATE_TEST_SUITE_P(
                    Model.FirstAttr.LineWidth = 3;
                  },
                  [] {
-                   EmitLineWidth(30001);
-                   EmitLineWidth(-1);
-                   EmitLineWidth(-1);
-                   EmitLineWidth(-2);
-                   EmitLineWidth(30000);
+                   EmitLineWidth(Model, 30001);
+                   EmitLineWidth(Model, -1);
+                   EmitLineWidth(Model, -1);
+                   EmitLineWidth(Model, -2);
+                   EmitLineWidth(Model, 30000);
                  },
                  {"lw0", "lw3", "lw0", "lw30000"}},
         EmitCase{"CharStyleOutOfRangeIsZero", nullptr,
                  [] {
-                   EmitCharStyle(9);
-                   EmitCharStyle(-1);
-                   EmitCharStyle(8);
+                   EmitCharStyle(Model, 9);
+                   EmitCharStyle(Model, -1);
+                   EmitCharStyle(Model, 8);
                  },
                  {"cc0", "cc8"}},
         EmitCase{"FreeSizeIsWrittenThenComparedByValue", nullptr,
                  [] {
-                   EmitTextType(0, 1, 0, 2, 2, 0);
-                   EmitTextType(0, 1, 0, 2, 2, 0);
-                   EmitTextType(0, 1, 0, 2.5, 2, 0);
-                   EmitTextType(0, 3, 0, 2.5, 2, 0);
+                   EmitTextType(Model, 0, 1, 0, 2, 2, 0);
+                   EmitTextType(Model, 0, 1, 0, 2, 2, 0);
+                   EmitTextType(Model, 0, 1, 0, 2.5, 2, 0);
+                   EmitTextType(Model, 0, 3, 0, 2.5, 2, 0);
                  },
                  {"cn0 2 2 0 1", "cn0 2.5 2 0 1", "cn0 2.5 2 0 3"}},
         EmitCase{"TypeChangeRewritesTheSameFreeSize", nullptr,
                  [] {
-                   EmitTextType(0, 1, 0, 4, 5, 0.5);
-                   EmitTextType(3, 9, 0, 7, 7, 7);
-                   EmitTextType(3, 1, 0, 1, 1, 1);
-                   EmitTextType(0, 1, 0, 4, 5, 0.5);
+                   EmitTextType(Model, 0, 1, 0, 4, 5, 0.5);
+                   EmitTextType(Model, 3, 9, 0, 7, 7, 7);
+                   EmitTextType(Model, 3, 1, 0, 1, 1, 1);
+                   EmitTextType(Model, 0, 1, 0, 4, 5, 0.5);
                  },
                  {"cn0 4 5 0.5 1", "cn3", "cn0 4 5 0.5 1"}},
         EmitCase{"TypeOutOfRangeTakesTheFirstFreeSize",
@@ -171,77 +173,77 @@ INSTANTIATE_TEST_SUITE_P(
                    Model.FirstAttr.FreeSpacing = 0.1;
                    Model.FirstAttr.FreeColor = 6;
                  },
-                 [] { EmitTextType(11, 1, 0, 9, 9, 9); },
+                 [] { EmitTextType(Model, 11, 1, 0, 9, 9, 9); },
                  {"cn0 1.25 3 0.1 6"}},
         EmitCase{"TypeOutOfRangeTakesTheFirstType",
                  [] { Model.FirstAttr.TextType = 4; },
                  [] {
-                   EmitTextType(-1, 1, 0, 9, 9, 9);
-                   EmitTextType(4, 1, 0, 9, 9, 9);
+                   EmitTextType(Model, -1, 1, 0, 9, 9, 9);
+                   EmitTextType(Model, 4, 1, 0, 9, 9, 9);
                  },
                  {"cn4"}},
-        EmitCase{"FreeSizeColourMapped", nullptr, [] { EmitTextType(0, 12, 1, 2, 2, 0); },
+        EmitCase{"FreeSizeColourMapped", nullptr, [] { EmitTextType(Model, 0, 12, 1, 2, 2, 0); },
                  {"cn0 2 2 0 103"}},
         EmitCase{"DefaultFontIsWrittenOnceThenSuppressed", nullptr,
                  [] {
-                   EmitFontName(kDefaultFontName);
-                   EmitFontName(kDefaultFontName);
+                   EmitFontName(Model, kDefaultFontName);
+                   EmitFontName(Model, kDefaultFontName);
                  },
                  {kDefaultFontLine}},
         EmitCase{"EmptyFontNameMeansTheFirstOne", nullptr,
                  [] {
-                   EmitFontName(kDefaultFontName);
-                   EmitFontName("");
-                   EmitFontName("<>");
+                   EmitFontName(Model, kDefaultFontName);
+                   EmitFontName(Model, "");
+                   EmitFontName(Model, "<>");
                  },
                  {kDefaultFontLine, "cn\"$"}},
         EmitCase{"FontNamesWithBlanksKeepThem",
                  [] { Model.FirstAttr.FontName = "<first>"; },
                  [] {
-                   EmitFontName("<>");
-                   EmitFontName("<a b>");
+                   EmitFontName(Model, "<>");
+                   EmitFontName(Model, "<a b>");
                  },
                  {"cn\"$<first>", "cn\"$<a b>"}},
         EmitCase{"ZFlagsInOrderAndZ4YieldsToZ5", nullptr,
                  [] {
-                   EmitZFlags(31);
-                   EmitZFlags(8);
-                   EmitZFlags(24);
-                   EmitZFlags(0);
-                   EmitZFlags(8);
+                   EmitZFlags(Model, 31);
+                   EmitZFlags(Model, 8);
+                   EmitZFlags(Model, 24);
+                   EmitZFlags(Model, 0);
+                   EmitZFlags(Model, 8);
                  },
                  {"z1", "z2", "z3", "z5", "z4", "z5", "z4"}},
         EmitCase{"TextKindsAndUnknownKinds", nullptr,
                  [] {
-                   EmitText(0, "A", 10, 20.5, 1, 0);
-                   EmitText(9, "B", -1, 0.25, 0, 1);
-                   EmitText(10, "C", 0, 0, 1, 0);
-                   EmitText(-3, "D", 0, 0, 1, 0);
+                   EmitText(Model, 0, "A", 10, 20.5, 1, 0);
+                   EmitText(Model, 9, "B", -1, 0.25, 0, 1);
+                   EmitText(Model, 10, "C", 0, 0, 1, 0);
+                   EmitText(Model, -3, "D", 0, 0, 1, 0);
                  },
                  {"ch 10 20.5 1 0 \"", "A", "c2 -1 0.25 0 1 \"", "B", "ch 0 0 1 0 \"", "C",
                   "ch 0 0 1 0 \"", "D"}},
         EmitCase{"BlankTextsAndZeroVectorsWriteNothing", nullptr,
                  [] {
-                   EmitText(0, " ", 0, 0, 1, 0);
-                   EmitText(0, "\x81\x40", 0, 0, 1, 0);
-                   EmitText(0, "\t", 0, 0, 1, 0);
-                   EmitText(0, "", 0, 0, 1, 0);
-                   EmitText(0, "A", 0, 0, 0, 0);
-                   EmitText(0, "A", 0, 0, 9e-9, -9e-9);
-                   EmitText(0, "B", 0, 0, 1e-8, 0);
-                   EmitText(0, "C", 0, 0, 0, -1e-8);
+                   EmitText(Model, 0, " ", 0, 0, 1, 0);
+                   EmitText(Model, 0, "\x81\x40", 0, 0, 1, 0);
+                   EmitText(Model, 0, "\t", 0, 0, 1, 0);
+                   EmitText(Model, 0, "", 0, 0, 1, 0);
+                   EmitText(Model, 0, "A", 0, 0, 0, 0);
+                   EmitText(Model, 0, "A", 0, 0, 9e-9, -9e-9);
+                   EmitText(Model, 0, "B", 0, 0, 1e-8, 0);
+                   EmitText(Model, 0, "C", 0, 0, 0, -1e-8);
                  },
                  {"ch 0 0 1E-8 0 \"", "B", "ch 0 0 0 -1E-8 \"", "C"}},
         EmitCase{"PlainLineBeginsWithABlank", nullptr,
-                 [] { EmitPlainLine(-5000, 0.25, 1e-5, 1.0 / 3); },
+                 [] { EmitPlainLine(Model, -5000, 0.25, 1e-5, 1.0 / 3); },
                  {" -5000 0.25 1E-5 0.333333333333333"}},
         EmitCase{"TextIsWrittenUnstripped", nullptr,
-                 [] { EmitText(1, " \x83\x5c ", 0, 0, 0, 1); },
+                 [] { EmitText(Model, 1, " \x83\x5c ", 0, 0, 0, 1); },
                  {"cv 0 0 0 1 \"", " \x83\x5c "}},
         EmitCase{"LinesAreCutAt255Bytes", nullptr,
                  [] {
-                   AddOutputLine(std::string(254, 'a') + "\x82\xa0");
-                   EmitText(0, std::string(300, 'b'), 0, 0, 1, 0);
+                   AddOutputLine(Model, std::string(254, 'a') + "\x82\xa0");
+                   EmitText(Model, 0, std::string(300, 'b'), 0, 0, 1, 0);
                  },
                  {std::string(254, 'a') + "\x82", "ch 0 0 1 0 \"", std::string(255, 'b')}}),
     [](const ::testing::TestParamInfo<EmitCase>& p) { return p.param.name; });
@@ -265,17 +267,17 @@ TEST(FileBytes, JoinsTextCommandsAndEndsLinesWithCrLf) {
   };
   for (const JoinCase& c : cases) {
     SCOPED_TRACE(c.name);
-    ResetModel();
-    for (const std::string& l : c.lines) AddOutputLine(l);
-    EXPECT_EQ(ExchangeFileBytes(), c.bytes);
+    ResetModel(Model);
+    for (const std::string& l : c.lines) AddOutputLine(Model, l);
+    EXPECT_EQ(ExchangeFileBytes(Model), c.bytes);
   }
 }
 
 TEST(FileBytes, BlockGrowthKeepsEveryLine) {
-  ResetModel();
-  for (int i = 0; i < 2500; ++i) AddOutputLine("z" + std::to_string(i));
+  ResetModel(Model);
+  for (int i = 0; i < 2500; ++i) AddOutputLine(Model, "z" + std::to_string(i));
   EXPECT_EQ(Model.OutputLines.Capacity(), 3000u);
-  const std::string bytes = ExchangeFileBytes();
+  const std::string bytes = ExchangeFileBytes(Model);
   EXPECT_EQ(bytes.substr(0, 8), "z0\r\nz1\r\n");
   EXPECT_NE(bytes.find("\r\nz2499\r\n"), std::string::npos);
 }
@@ -300,7 +302,7 @@ class WriteFile : public ::testing::Test {
                                                ->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    ResetModel();
+    ResetModel(Model);
   }
   void TearDown() override {
     std::error_code ec;
@@ -320,32 +322,32 @@ class WriteFile : public ::testing::Test {
 TEST_F(WriteFile, ReplacesTheFileWithTheOutput) {
   const fs::path file = dir_ / "JWC_TEMP.TXT";
   WriteAll(file, "hq\r\nch 0 0 1 0 \"old text that is longer\r\n");
-  AddOutputLine("hd");
-  EmitText(0, "\x83\x5c", 1, 2, 3, 4);
-  ASSERT_TRUE(WriteExchangeFile(file));
+  AddOutputLine(Model, "hd");
+  EmitText(Model, 0, "\x83\x5c", 1, 2, 3, 4);
+  ASSERT_TRUE(WriteExchangeFile(Model, file));
   EXPECT_EQ(ReadAll(file), "hd\r\nch 1 2 3 4 \"\x83\x5c\r\n");
   EXPECT_EQ(Entries(), std::vector<std::string>{"JWC_TEMP.TXT"});
   // the list stays, so a second write gives the same bytes
-  ASSERT_TRUE(WriteExchangeFile(file));
+  ASSERT_TRUE(WriteExchangeFile(Model, file));
   EXPECT_EQ(ReadAll(file), "hd\r\nch 1 2 3 4 \"\x83\x5c\r\n");
 }
 
 TEST_F(WriteFile, EmptyListWritesHq) {
   const fs::path file = dir_ / "JWC_TEMP.TXT";
-  ASSERT_TRUE(WriteExchangeFile(file));
+  ASSERT_TRUE(WriteExchangeFile(Model, file));
   EXPECT_EQ(ReadAll(file), "hq\r\n");
 }
 
 TEST_F(WriteFile, MissingFolderFailsAndCreatesNothing) {
-  AddOutputLine("hd");
-  EXPECT_FALSE(WriteExchangeFile(dir_ / "no such folder" / "JWC_TEMP.TXT"));
+  AddOutputLine(Model, "hd");
+  EXPECT_FALSE(WriteExchangeFile(Model, dir_ / "no such folder" / "JWC_TEMP.TXT"));
   EXPECT_TRUE(Entries().empty());
 }
 
 TEST_F(WriteFile, DirectoryInTheWayFailsAndStays) {
   fs::create_directory(dir_ / "JWC_TEMP.TXT");
-  AddOutputLine("hd");
-  EXPECT_FALSE(WriteExchangeFile(dir_ / "JWC_TEMP.TXT"));
+  AddOutputLine(Model, "hd");
+  EXPECT_FALSE(WriteExchangeFile(Model, dir_ / "JWC_TEMP.TXT"));
   EXPECT_TRUE(fs::is_directory(dir_ / "JWC_TEMP.TXT"));
   EXPECT_EQ(Entries(), std::vector<std::string>{"JWC_TEMP.TXT"});
 }
@@ -370,8 +372,8 @@ TEST_F(WriteFile, ReadOnlyFolderFailsAndLeavesTheFile) {
   WriteAll(file, before);
   chmod(dir_.c_str(), 0555);
   chmod(file.c_str(), 0444);
-  AddOutputLine("hd");
-  const int code = InChild([&] { return WriteExchangeFile(file) ? 1 : 0; }, true);
+  AddOutputLine(Model, "hd");
+  const int code = InChild([&] { return WriteExchangeFile(Model, file) ? 1 : 0; }, true);
   chmod(dir_.c_str(), 0755);
   EXPECT_EQ(code, 0) << "the write should have failed";
   EXPECT_EQ(ReadAll(file), before);
@@ -386,14 +388,14 @@ TEST_F(WriteFile, ShortWriteLeavesThePreviousFileByteIdentical) {
     fs::remove(file);
     const std::string before = "hq\r\nch 0 0 1 0 \"abc\r\n";
     if (existed) WriteAll(file, before);
-    ResetModel();
-    for (int i = 0; i < 5000; ++i) AddOutputLine("ch 123.456 789.012 1 0 \"");
+    ResetModel(Model);
+    for (int i = 0; i < 5000; ++i) AddOutputLine(Model, "ch 123.456 789.012 1 0 \"");
     const int code = InChild(
         [&] {
           signal(SIGXFSZ, SIG_IGN);
           const rlimit limit{4096, 4096};
           if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 97;
-          return WriteExchangeFile(file) ? 1 : 0;
+          return WriteExchangeFile(Model, file) ? 1 : 0;
         },
         false);
     EXPECT_EQ(code, 0) << "the write should have failed";

@@ -1,0 +1,226 @@
+#include "exchange/field_cutter.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "exchange/tests/scan_variants.h"
+
+namespace JwwGaibu {
+namespace {
+
+using Fields = std::vector<std::string>;
+
+template <ByteScan Scan>
+Fields CutWith(std::string_view line) {
+  BasicFieldCutter<Scan> cutter;
+  cutter.Cut(line);
+  Fields fields;
+  for (std::size_t k = 0; k < cutter.Count(); ++k) fields.emplace_back(cutter.Field(k));
+  return fields;
+}
+
+// The cutting rules of the header, one byte at a time.
+Fields ReferenceCut(std::string_view line) {
+  Fields fields{""};
+  bool splitting = true;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const auto b = static_cast<unsigned char>(line[i]);
+    if ((b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD)) {
+      if (i + 1 == line.size()) break;
+      fields.back() += line.substr(i, 2);
+      ++i;
+    } else if (b == '\t' && !splitting) {
+      // dropped
+    } else if ((b == ' ' || b == '\t') && splitting) {
+      if (fields.back().empty()) continue;
+      if (fields.size() == FieldCutter::kMaxFields) return fields;
+      fields.emplace_back();
+    } else if (b < 0x20 || b > 0xFD) {
+      // dropped
+    } else if (b == '"' && splitting) {
+      splitting = false;
+    } else {
+      fields.back() += static_cast<char>(b);
+      if (b == '=') splitting = false;
+    }
+  }
+  return fields;
+}
+
+template <typename T>
+class FieldCutting : public ::testing::Test {};
+TYPED_TEST_SUITE(FieldCutting, ScanVariants, ScanVariantName);
+
+TYPED_TEST(FieldCutting, HostLineShapes) {
+  const auto Cut = [](std::string_view line) { return CutWith<TypeParam::value>(line); };
+  struct Case {
+    const char* name;
+    std::string line;
+    Fields fields;
+  };
+  const Case cases[] = {
+      {"empty line", "", {""}},
+      {"blanks only", "  \t ", {""}},
+      {"plain line with leading blank", " -5000 0 5000 0", {"-5000", "0", "5000", "0"}},
+      {"hcc columns", "hcc      1      1      2", {"hcc", "1", "1", "2"}},
+      {"long runs of blanks and tabs", "a         \t  \t        b\t\t\t\t\t\t\t\t\tc", {"a", "b", "c"}},
+      {"blank run ending in a dropped byte", "a          \x01 b", {"a", "b"}},
+      {"trailing blank opens a field", "ci 1 2 3 ", {"ci", "1", "2", "3", ""}},
+      {"trailing tab opens a field", "ci 1\t", {"ci", "1", ""}},
+      {"text after quote keeps blanks", "ch 1 2 3 4 \"abc  def ", {"ch", "1", "2", "3", "4", "abc  def "}},
+      {"tab dropped after quote, blank kept", "ch 0 0 1 0 \"x\ty z", {"ch", "0", "0", "1", "0", "xy z"}},
+      {"second quote is a character", "ch 0 0 1 0 \"a\"b", {"ch", "0", "0", "1", "0", "a\"b"}},
+      {"quote inside a field", "ab\"c d", {"abc d"}},
+      {"equals kept and ends splitting", "file=C:\\My Drawings\\a b.jww", {"file=C:\\My Drawings\\a b.jww"}},
+      {"equals in a later field", "x a=b c", {"x", "a=b c"}},
+      {"font line as the writer writes it", "cn\"$<\x82\x6c\x82\x72 \x83\x53>", {"cn$<\x82\x6c\x82\x72 \x83\x53>"}},
+      {"font line without quote splits", "cn$<A B>", {"cn$<A", "B>"}},
+      {"rotated dimension",
+       "cs -7104.11973389354 1827.73825260745 -3.2783543701953e-005 749.999999999999 \"1,820",
+       {"cs", "-7104.11973389354", "1827.73825260745", "-3.2783543701953e-005", "749.999999999999", "1,820"}},
+      {"trail byte backslash", "ch 0 0 1 0 \"\x83\x5c\x95\x5c\x94\x5c", {"ch", "0", "0", "1", "0", "\x83\x5c\x95\x5c\x94\x5c"}},
+      {"trail byte blank does not split", "ab\x81 cd", {"ab\x81 cd"}},
+      {"trail byte quote does not end splitting", "x\x81\"y z", {"x\x81\"y", "z"}},
+      {"trail byte equals does not end splitting", "a\x81=b c", {"a\x81=b", "c"}},
+      {"trail byte tab kept after quote", "\"\x81\tz", {"\x81\tz"}},
+      {"lead byte last is dropped", "ab\x82", {"ab"}},
+      {"lead byte last after a blank", "ab \x82", {"ab", ""}},
+      {"lead byte last in a text", "ch 0 0 1 0 \"ab\x82", {"ch", "0", "0", "1", "0", "ab"}},
+      {"0x80 and 0xFD lead", "\x80 a \xfd b", {"\x80 a", "\xfd b"}},
+      {"control bytes, 0xFE, 0xFF dropped", "a\x01\x0d\xfe\xff" "b\x7f", {"ab\x7f"}},
+      {"field of dropped bytes stays current", "a \x01 b", {"a", "b"}},
+      {"half-width kana kept", "\xb1\xdf\xa0 x", {"\xb1\xdf\xa0", "x"}},
+      {"full-width space is no separator", "a\x81\x40" "b c", {"a\x81\x40" "b", "c"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Cut(c.line), c.fields);
+  }
+}
+
+// Every byte value with splitting on and after the quote, each against the
+// rule it must follow, at offsets that put it in every position of a long
+// run of ordinary bytes.
+TYPED_TEST(FieldCutting, EveryByteValue) {
+  const auto Cut = [](std::string_view line) { return CutWith<TypeParam::value>(line); };
+  // Past 16 and 64 as well: the SSE2 cutter looks at 16 bytes at a time,
+  // four of them to a block.
+  const std::size_t offsets[] = {0, 1, 5, 7, 8, 9, 15, 16, 17, 31, 47, 61, 62, 63, 64, 65, 80};
+  for (const std::size_t offset : offsets) {
+    const std::string pad(offset, 'a');
+    const std::string tail = "zzzzzzzzzzz";
+    for (int v = 0; v < 256; ++v) {
+      SCOPED_TRACE(testing::Message() << "byte " << v << " at offset " << offset);
+      const char b = static_cast<char>(v);
+      const bool lead = (v >= 0x80 && v <= 0x9F) || (v >= 0xE0 && v <= 0xFD);
+      const bool kept = v >= 0x20 && v <= 0xFD;
+
+      Fields on;
+      if (lead || (kept && v != '"' && v != '=' && v != ' ')) on = {"k", pad + b + tail, "y"};
+      else if (v == '"') on = {"k", pad + tail + " y"};
+      else if (v == '=') on = {"k", pad + "=" + tail + " y"};
+      else if ((v == ' ' || v == '\t') && offset != 0) on = {"k", pad, tail, "y"};
+      else on = {"k", pad + tail, "y"};  // a dropped byte, or a blank that joins the run before it
+      EXPECT_EQ(Cut("k " + pad + b + tail + " y"), on);
+
+      const std::string off = lead || kept ? pad + b + tail + " y" : pad + tail + " y";
+      EXPECT_EQ(Cut("\"" + pad + b + tail + " y"), Fields{off});
+    }
+  }
+}
+
+TYPED_TEST(FieldCutting, AtMostThirtyTwoFields) {
+  struct Case {
+    int words;
+    bool trailingBlank;
+    std::size_t count;
+  };
+  const Case cases[] = {{31, false, 31}, {31, true, 32}, {32, false, 32}, {32, true, 32}, {33, false, 32}, {100, true, 32}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.words);
+    std::string line;
+    for (int w = 1; w <= c.words; ++w) line += "w" + std::to_string(w) + " ";
+    if (!c.trailingBlank) line.pop_back();
+    BasicFieldCutter<TypeParam::value> cutter;
+    cutter.Cut(line);
+    ASSERT_EQ(cutter.Count(), c.count);
+    EXPECT_EQ(cutter.Field(0), "w1");
+    const bool lastEmpty = c.words < 32 && c.trailingBlank;
+    EXPECT_EQ(cutter.Field(c.count - 1), lastEmpty ? "" : "w" + std::to_string(c.count));
+    EXPECT_EQ(cutter.Field(32), "");
+  }
+}
+
+// Random lines against the reference: mostly host-like fields and blanks, so
+// that long stretches need no byte classes, with every kind of byte the
+// rules treat apart mixed in at every rate, and lengths across several
+// 64-byte blocks and the 32-field limit.
+TYPED_TEST(FieldCutting, RandomLinesFollowTheRules) {
+  std::mt19937 rng(20240611);
+  const std::string_view plain[] = {" ", "  ", "\t", "-8156.21790089866", "0", "1000", "ci", "ch", "x"};
+  const std::string_view odd[] = {"\"", "=", "\x82\xa0", "\x83\x5c", "\x82", "\x81\x40", "\x1f", "\x7f",
+                                  "\xa0", "\xdf", "\xfe", "\xff", "\x80", "\xfd", std::string_view("\0", 1),
+                                  "\x82\x22", "\x82\t", "\x82 ", "\r"};
+  BasicFieldCutter<TypeParam::value> cutter;  // reused, as the reader reuses it
+  for (int round = 0; round < 20000; ++round) {
+    const auto oddRate = 1 + rng() % 40;
+    const std::size_t pieces = rng() % (round % 10 == 0 ? 120 : 24);
+    std::string line;
+    for (std::size_t k = 0; k < pieces; ++k) {
+      line += rng() % oddRate == 0 ? odd[rng() % std::size(odd)] : plain[rng() % std::size(plain)];
+    }
+    cutter.Cut(line);
+    Fields got;
+    for (std::size_t k = 0; k < cutter.Count(); ++k) got.emplace_back(cutter.Field(k));
+    const Fields want = ReferenceCut(line);
+    if (got != want) {
+      ADD_FAILURE() << "line of " << line.size() << " bytes, round " << round;
+      return;
+    }
+  }
+}
+
+TYPED_TEST(FieldCutting, ReusedCutterForgetsTheLongerLine) {
+  BasicFieldCutter<TypeParam::value> cutter;
+  cutter.Cut("ch 1 2 3 4 \"" + std::string(10 << 20, 'x'));
+  ASSERT_EQ(cutter.Count(), 6u);
+  EXPECT_EQ(cutter.Field(5).size(), std::size_t{10} << 20);
+  cutter.Cut("a b");
+  ASSERT_EQ(cutter.Count(), 2u);
+  EXPECT_EQ(cutter.Field(1), "b");
+  EXPECT_EQ(cutter.Field(2), "");
+}
+
+// ---------------------------------------------------------------------------
+
+
+// The plain cutter, which 32-bit builds run, against this platform's own on
+// lines of any bytes at every length up to a few blocks: where the two are
+// different code (SSE2), they must still cut every line alike.
+TEST(FieldCutterVariants, AgreeOnAnyBytes) {
+  std::mt19937 rng(20250101);
+  BasicFieldCutter<ByteScan::kPlain> plain;
+  BasicFieldCutter<kNativeScan> native;
+  // Bytes the rules treat apart, often enough to matter, among any others.
+  const std::string_view special = " \t\"=\x82\x81\xfd\xfe\x80\x1f";
+  for (int round = 0; round < 20000; ++round) {
+    std::string line(static_cast<std::size_t>(rng() % 200), '\0');
+    for (char& b : line) {
+      const auto r = rng();
+      b = r % 3 == 0 ? special[(r >> 8) % special.size()] : static_cast<char>(r >> 8);
+    }
+    plain.Cut(line);
+    native.Cut(line);
+    ASSERT_EQ(plain.Count(), native.Count()) << "round " << round;
+    for (std::size_t k = 0; k < plain.Count(); ++k) {
+      ASSERT_EQ(plain.Field(k), native.Field(k)) << "round " << round << ", field " << k;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace JwwGaibu

@@ -1,0 +1,27 @@
+// The byte-scan variants as GoogleTest types: the plain one, which targets
+// without SSE2 run, and this platform's own. Where both are the plain one the
+// suites simply run twice.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <type_traits>
+
+#include "exchange/byte_scan.h"
+
+namespace JwwGaibu {
+
+template <ByteScan Scan>
+using ScanVariant = std::integral_constant<ByteScan, Scan>;
+
+using ScanVariants = ::testing::Types<ScanVariant<ByteScan::kPlain>, ScanVariant<kNativeScan>>;
+
+struct ScanVariantName {
+  template <typename T>
+  static std::string GetName(int) {
+    return T::value == ByteScan::kSse2 ? "Sse2" : "Plain";
+  }
+};
+
+}  // namespace JwwGaibu
