@@ -17,12 +17,13 @@
 //     chunks of a size the input picks, as a file is read, or through the
 //     plain line source: faults at the edges of the read buffer.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
-#include <sstream>
+#include <streambuf>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -54,8 +55,10 @@ void ReadLinesOneByOne(TJwwModel& model, std::string_view data) {
     std::size_t end = data.find('\n', pos);
     if (end == std::string_view::npos) end = data.size();
     line.clear();
-    for (const char c : data.substr(pos, end - pos)) {
-      if (c != '\r') line.push_back(c);
+    for (std::string_view rest = data.substr(pos, end - pos); !rest.empty();) {
+      const std::size_t cr = std::min(rest.find('\r'), rest.size());
+      line.append(rest.substr(0, cr));
+      rest.remove_prefix(std::min(cr + 1, rest.size()));
     }
     pos = end + 1;
     const std::size_t z = line.find(kCtrlZ);
@@ -64,6 +67,15 @@ void ReadLinesOneByOne(TJwwModel& model, std::string_view data) {
     if (z != std::string::npos && line.find(kCtrlZ, z + 1) != std::string::npos) return;
   }
 }
+
+// The input as a stream, read without a copy.
+class InputStream : public std::streambuf {
+ public:
+  explicit InputStream(std::string_view bytes) {
+    char* const p = const_cast<char*>(bytes.data());
+    setg(p, p, p + bytes.size());
+  }
+};
 
 // ---------------------------------------------------------------------------
 // Invariants of a loaded model.
@@ -120,28 +132,32 @@ void CheckInvariants(const TJwwModel& m) {
   if (m.PointSlots[0].Set) Fail("point slot 0 set");
 }
 
-// Live across inputs so that a reset reuses their layer tables; each input
-// leaves them reset, and so frees what it allocated.
+// Live across inputs so that a reset reuses their layer tables. Each input
+// finds them reset and leaves them so, which frees what it allocated.
 TJwwModel loaded;
 TJwwModel expected;
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  ResetModel(loaded);
+  ResetModel(expected);
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
-  ResetModel(loaded);
   if (!LoadExchangeBytes(loaded, bytes)) Fail("LoadExchangeBytes failed with memory to spare");
   CheckInvariants(loaded);
 
-  ResetModel(expected);
   ReadLinesOneByOne(expected, bytes);
   if (!SameDrawing(loaded, expected))
     Fail("the reader and the plain reader fed line by line built different models");
 
   // 1..64 bytes per read: every line of a short input meets a chunk edge.
   const std::size_t chunk = size == 0 ? 1 : 1 + data[size / 2] % 64;
-  std::stringbuf in{std::string(bytes)};
+  InputStream in(bytes);
   LineSource streamed(in, chunk);
   LineSource whole(bytes);
   BasicLineSource<ByteScan::kPlain> plain(bytes);
