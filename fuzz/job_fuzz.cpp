@@ -4,8 +4,8 @@
 // spacing cells are edited, and OK writes the file back; that file is then
 // read back. Besides crashes, leaks and hangs it reports a written file that
 // does not read back with the separated characters in order, one text each,
-// of the picked text's kind and direction, or a run that leaves the file
-// unwritten.
+// of the picked text's kind and direction, followed by every other text
+// handed over, in order; and a file changed although nothing was picked.
 //
 // The input is the host's file, followed by the spacing edits, read from
 // its end so that the file's bytes stay in front where the dictionary works:
@@ -31,6 +31,7 @@
 #include "app/main_form.h"
 #include "exchange/drawing_model.h"
 #include "exchange/exchange_reader.h"
+#include "exchange/exchange_writer.h"
 #include "textutil/text_utils.h"
 
 namespace {
@@ -97,11 +98,27 @@ void RemoveFolder() {
   fs::remove_all(Folder(), ec);
 }
 
-// What a text command of `character` reads back as: the reader keeps the
-// bytes after the quote, but drops a lead byte that ends the line.
-std::string ReadBackAs(std::string_view character) {
-  if (character.size() == 1 && MyFunc::IsLeadByte(static_cast<unsigned char>(character[0]))) return "";
-  return std::string(character);
+// What a text command of `text` reads back as: the reader keeps the bytes
+// after the quote, but drops a lead byte that ends the line without its
+// partner (a text cut at 255 bytes, or a grid cell of that byte alone).
+std::string ReadBackAs(std::string_view text) {
+  std::size_t last = 0;
+  for (std::size_t pos = 0; pos < text.size(); pos += MyFunc::CharLengthAt(text, pos)) last = pos;
+  if (last + 1 == text.size() && MyFunc::IsLeadByte(static_cast<unsigned char>(text[last]))) {
+    text.remove_suffix(1);
+  }
+  return std::string(text);
+}
+
+// The texts of a model in the order they came, message texts included.
+template <typename F>
+void ForEachText(const TJwwModel& m, F&& f) {
+  for (std::size_t i = 0; i < static_cast<std::size_t>(m.EntityOrder.Count()); ++i) {
+    const TJwwOrder& o = m.EntityOrder[i];
+    const auto k = static_cast<std::size_t>(o.Index);
+    if (o.Kind == kKindText) f(o, m.Texts[k]);
+    if (o.Kind == kKindMsgText) f(o, m.MsgTexts[k].Text);
+  }
 }
 
 // Reals go out with 15 significant digits; a subnormal keeps fewer.
@@ -145,7 +162,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const bool pointsSomewhere = std::fabs(text.DirX) >= 1e-8 || std::fabs(text.DirY) >= 1e-8;
   if (!pointsSomewhere) expected.clear();
-
+  const std::size_t separated = expected.size();
+  // Then every other text handed over, as it came; a text that could not be
+  // written as a command (blank, no direction) is left out.
+  ForEachText(Unit1::Model, [&expected](const TJwwOrder& o, const TJwwEntText& t) {
+    const bool isPicked = o.Kind == kKindText && o.Index == 0;
+    if (!isPicked && TakesText(t.Text, t.DirX, t.DirY)) expected.push_back(ReadBackAs(t.Text));
+  });
   form.OnOk();
   if (!view.closed) Fail("OK did not close the window");
   // The tool ends here: what the run allocated is freed with it, so that
@@ -163,18 +186,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TJwwModel back;
   ResetModel(back);
   if (!LoadExchangeFile(back, exchange)) Fail("the written file does not read back");
-  if (back.Texts.Count() != static_cast<std::int32_t>(expected.size())) {
-    std::cerr << back.Texts.Count() << " texts read back, " << expected.size() << " expected\n";
-    Fail("the written file holds another number of texts than characters were separated");
+  std::vector<std::string> written;
+  ForEachText(back, [&written](const TJwwOrder&, const TJwwEntText& t) { written.push_back(t.Text); });
+  if (written.size() != expected.size()) {
+    std::cerr << written.size() << " texts read back, " << expected.size() << " expected, "
+              << separated << " of them separated characters\n";
+    Fail("the written file holds another number of texts than it should");
   }
   for (std::size_t i = 0; i < expected.size(); ++i) {
+    if (written[i] != expected[i]) {
+      Fail(i < separated ? "a separated character reads back as another text"
+                         : "a text handed over reads back as another text");
+    }
+  }
+  for (std::size_t i = 0; i < separated; ++i) {
     const TJwwEntText& t = back.Texts[i];
-    if (t.Text != expected[i]) Fail("a separated character reads back as another text");
+    if (back.EntityOrder[i].Kind != kKindText) Fail("a separated character reads back as a message text");
     if (t.TextKind != text.TextKind) Fail("a separated character reads back with another text kind");
     if (!Near(t.DirX, text.DirX) || !Near(t.DirY, text.DirY))
       Fail("a separated character reads back pointing elsewhere");
   }
-  if (back.MsgTexts.Count() != 0) Fail("the written file holds a message text");
   ReleaseModel(back);
   return 0;
 }
