@@ -427,7 +427,7 @@ TEST(Modes, MessageModePairsHeldLineWithText) {
   EXPECT_EQ(m.LayerGroup, 3);
   EXPECT_EQ(m.Text.LayerGroup, 3);
   EXPECT_EQ(m.Line.LayerGroup, 0);
-  EXPECT_EQ(Model.MsgTexts[1].Line.X1, 10.0);  // the held line is reused
+  EXPECT_EQ(Model.MsgTexts[1].Line, m.Line);  // the held line is reused, header and all
   ASSERT_EQ(Model.EntityOrder.Count(), 4);
   EXPECT_EQ(Model.EntityOrder[0].Kind, kKindMsgText);
   EXPECT_EQ(Model.EntityOrder[1].Kind, kKindMsgText);
