@@ -55,6 +55,9 @@ void AppendReals(std::string& line, std::initializer_list<double> values) {
   }
 }
 
+// Begins the font line; the name follows it directly.
+constexpr std::string_view kFontKeyword = "cn\"$";
+
 constexpr std::string_view kTextKeywords[] = {"ch", "cv", "cs", "cr", "co",
                                               "cp", "ct", "ck", "cz", "c2"};
 
@@ -145,7 +148,7 @@ void EmitCharStyle(TJwwModel& m, std::int32_t style) {
 void EmitFontName(TJwwModel& m, std::string_view name) {
   if (name.empty() || name == "<>") name = m.FirstAttr.FontName;
   const std::string value(name);
-  EmitUnlessRepeated(m, kFreshFontName, m.CurAttr.FontName, value, "cn\"$", value);
+  EmitUnlessRepeated(m, kFreshFontName, m.CurAttr.FontName, value, kFontKeyword, value);
 }
 
 void EmitZFlags(TJwwModel& m, std::int32_t flags) {
@@ -186,10 +189,13 @@ std::string ExchangeFileBytes(const TJwwModel& m) {
     const std::string& line = lines[i];
     bytes += line;
     // A text command ends in its opening quote and its text follows on the
-    // next entry; the host wants both on one line.
-    if (!line.empty() && line.back() == '"' && i + 1 < count) {
+    // next entry; the host wants both on one line. A font line ends in a
+    // quote only when the name does: joined, it would swallow the command
+    // after it, losing that text and spoiling the font.
+    const bool opensText = !line.empty() && line.back() == '"' && !line.starts_with(kFontKeyword);
+    if (opensText && i + 1 < count) {
       bytes += lines[++i];
-    } else if (!line.empty() && line.back() == '"') {
+    } else if (opensText) {
       continue;  // a last line ending in a quote gets no line end
     }
     bytes += "\r\n";

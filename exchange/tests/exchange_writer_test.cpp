@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "exchange/drawing_model.h"
+#include "exchange/exchange_reader.h"
 
 #if defined(__unix__)
 #include <signal.h>
@@ -264,6 +265,10 @@ TEST(FileBytes, JoinsTextCommandsAndEndsLinesWithCrLf) {
        {"ch 0 0 1 0 \"", "\"", "lg1"},
        "ch 0 0 1 0 \"\"\r\nlg1\r\n"},
       {"empty line", {"", "hd"}, "\r\nhd\r\n"},
+      {"font line ending in a quote stays a line",
+       {"cn\"$<A\"", "ch 0 0 1 0 \"", "B"},
+       "cn\"$<A\"\r\nch 0 0 1 0 \"B\r\n"},
+      {"font line ending in a quote, last", {"hd", "cn\"$\""}, "hd\r\ncn\"$\"\r\n"},
   };
   for (const JoinCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -271,6 +276,30 @@ TEST(FileBytes, JoinsTextCommandsAndEndsLinesWithCrLf) {
     for (const std::string& l : c.lines) AddOutputLine(Model, l);
     EXPECT_EQ(ExchangeFileBytes(Model), c.bytes);
   }
+}
+
+// A font name may end in a quote (after cn"$ the quote has stopped
+// splitting). What OK writes with such a font must read back as written: the
+// font whole, and the text after it.
+TEST(FileBytes, FontNameEndingInAQuoteReadsBack) {
+  const std::string font = "<\x82\x6c\x82\x72 A\"";
+  ResetModel(Model);
+  PrepareOutputState(Model);
+  EmitFontName(Model, font);
+  EmitText(Model, 2, "B", 1, 2, 1, 0);
+  EmitFontName(Model, "<C>");
+  EmitText(Model, 0, "\"", 3, 4, 0, 1);
+
+  TJwwModel back;
+  ResetModel(back);
+  ASSERT_TRUE(LoadExchangeBytes(back, ExchangeFileBytes(Model)));
+  ASSERT_EQ(back.Texts.Count(), 2);
+  EXPECT_EQ(back.Texts[0].FontName, font);
+  EXPECT_EQ(back.Texts[0].Text, "B");
+  EXPECT_EQ(back.Texts[0].TextKind, 2);
+  EXPECT_EQ(back.Texts[1].FontName, "<C>");
+  EXPECT_EQ(back.Texts[1].Text, "\"");
+  EXPECT_EQ(back.CurAttr.FontName, "<C>");
 }
 
 TEST(FileBytes, BlockGrowthKeepsEveryLine) {
