@@ -9,7 +9,7 @@
 #include "textutil/number_format.h"
 #include "textutil/text_utils.h"
 
-namespace Unit1 {
+namespace rupena::app {
 
 namespace {
 
@@ -17,32 +17,9 @@ constexpr std::string_view kFullWidthSpace = "\x81\x40";
 constexpr std::string_view kHeadingChar = "\x95\xb6\x8e\x9a";                    // 文字
 constexpr std::string_view kHeadingSpacing = "\x8c\xe3\x82\xcc\x8a\xd4\x8a\x75";  // 後の間隔
 
-bool InRange(int col, int row, int cols) { return col >= 0 && col < cols && row >= 0 && row < 2; }
-
 }  // namespace
 
-void StringCells::SetColCount(int count) { cells_.resize(static_cast<std::size_t>(std::max(count, 0))); }
-
-void StringCells::SetColWidth(int col, int width) {
-  if (InRange(col, 0, ColCount())) cells_[static_cast<std::size_t>(col)].width = width;
-}
-
-int StringCells::ColWidth(int col) const {
-  return InRange(col, 0, ColCount()) ? cells_[static_cast<std::size_t>(col)].width : 0;
-}
-
-void StringCells::SetCell(int col, int row, std::string_view bytes) {
-  if (InRange(col, row, ColCount())) {
-    cells_[static_cast<std::size_t>(col)].rows[row] = std::string(bytes);
-  }
-}
-
-std::string StringCells::Cell(int col, int row) const {
-  return InRange(col, row, ColCount()) ? cells_[static_cast<std::size_t>(col)].rows[row]
-                                       : std::string();
-}
-
-std::string CleanFontName(std::string_view fontName) {
+std::string DisplayFontName(std::string_view fontName) {
   if (const auto open = fontName.find('<'); open != std::string_view::npos) {
     fontName.remove_prefix(open + 1);
   }
@@ -52,7 +29,7 @@ std::string CleanFontName(std::string_view fontName) {
   return std::string(fontName);
 }
 
-void FillGrid(const JwwGaibu::TJwwModel& m, CharGrid& grid) {
+void FillSpacingGrid(const JwwGaibu::TJwwModel& m, SpacingGrid& grid) {
   std::string_view text = kFullWidthSpace;
   double spacing = 0.0;
   if (m.Texts.Count() > 0) {
@@ -73,7 +50,7 @@ void FillGrid(const JwwGaibu::TJwwModel& m, CharGrid& grid) {
   }
 }
 
-void EmitSeparatedChars(JwwGaibu::TJwwModel& m, const CharGrid& grid) {
+void EmitSeparatedChars(JwwGaibu::TJwwModel& m, const SpacingGrid& grid) {
   using namespace JwwGaibu;
   const TJwwFirstAttr& first = m.FirstAttr;
   const TJwwEntText& picked = m.Texts[0];
@@ -111,4 +88,4 @@ void EmitSeparatedChars(JwwGaibu::TJwwModel& m, const CharGrid& grid) {
   WriteBackOtherTexts(m);
 }
 
-}  // namespace Unit1
+}  // namespace rupena::app

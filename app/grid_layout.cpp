@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace Unit1 {
+namespace rupena::app {
 
 namespace {
 
@@ -246,4 +246,4 @@ std::vector<CellRef> GridLayout::PasteTargets(std::size_t count) const {
   return cells;
 }
 
-}  // namespace Unit1
+}  // namespace rupena::app

@@ -17,7 +17,7 @@
 #include <optional>
 #include <vector>
 
-namespace Unit1 {
+namespace rupena::app {
 
 // An inclusive range of cells.
 struct CellRange {
@@ -151,4 +151,4 @@ class GridLayout {
   int scrollX_ = 0;
 };
 
-}  // namespace Unit1
+}  // namespace rupena::app

@@ -7,7 +7,7 @@
 #include "exchange/exchange_reader.h"
 #include "exchange/exchange_writer.h"
 
-namespace Unit1 {
+namespace rupena::app {
 
 namespace {
 
@@ -45,22 +45,22 @@ void MainForm::OnShown() {
   LoadExchangeFile(Model, exchangePath_);  // a missing or broken file leaves what could be read
   PrepareOutputState(Model);
   view_.MoveTo(ReadPosition(positionPath_));
-  view_.SetLabelFont(kLabelFont);
-  view_.SetLabelCaption(kNothingPicked);
+  view_.SetPickedTextFont(kLabelFont);
+  view_.SetPickedText(kNothingPicked);
   if (Model.Texts.Count() > 0) {
     const TJwwEntText& picked = Model.Texts[0];
-    view_.SetLabelFont(CleanFontName(picked.FontName));
-    view_.SetLabelCaption(picked.Text);
+    view_.SetPickedTextFont(DisplayFontName(picked.FontName));
+    view_.SetPickedText(picked.Text);
   }
-  view_.RedrawLabelNow();
-  FillGrid(Model, view_.Grid());
+  view_.RedrawPickedTextNow();
+  FillSpacingGrid(Model, view_.Grid());
   if (Model.Texts.Count() > 0) {
     if (const int kept = KeptTextCount(Model); kept > 0) view_.SetStatus(KeptTextsNotice(kept));
   }
 }
 
-void MainForm::OnSliderMoved(int position) {
-  CharGrid& grid = view_.Grid();
+void MainForm::OnWidthSliderMoved(int position) {
+  SpacingGrid& grid = view_.Grid();
   grid.SetDataColWidths(position);
   grid.SetColWidth(0, kHeadingColWidth);
 }
@@ -88,4 +88,4 @@ void MainForm::OnCancel() {
   view_.Close();
 }
 
-}  // namespace Unit1
+}  // namespace rupena::app

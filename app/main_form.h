@@ -10,7 +10,7 @@
 #include "app/position_file.h"
 #include "exchange/drawing_model.h"
 
-namespace Unit1 {
+namespace rupena::app {
 
 // The drawing of the tool's one run: loaded when the window is shown,
 // written back on OK.
@@ -25,10 +25,10 @@ void ReleaseModel() noexcept;
 class FormView {
  public:
   virtual ~FormView() = default;
-  virtual CharGrid& Grid() = 0;
-  virtual void SetLabelFont(std::string_view fontName) = 0;  // the picked-text label
-  virtual void SetLabelCaption(std::string_view caption) = 0;
-  virtual void RedrawLabelNow() = 0;
+  virtual SpacingGrid& Grid() = 0;
+  virtual void SetPickedTextFont(std::string_view fontName) = 0;  // the picked-text label
+  virtual void SetPickedText(std::string_view caption) = 0;
+  virtual void RedrawPickedTextNow() = 0;
   virtual void SetStatus(std::string_view caption) = 0;  // shown at once
   virtual void MoveTo(WindowPosition position) = 0;
   virtual WindowPosition Position() const = 0;
@@ -36,9 +36,9 @@ class FormView {
 };
 
 inline constexpr std::string_view kExchangeFileName = "JWC_TEMP.TXT";
-inline constexpr int kSliderMin = 5;
-inline constexpr int kSliderMax = 100;
-inline constexpr int kSliderInitial = 32;
+inline constexpr int kMinCellWidth = 5;
+inline constexpr int kMaxCellWidth = 100;
+inline constexpr int kInitialCellWidth = 32;
 
 class MainForm {
  public:
@@ -49,7 +49,7 @@ class MainForm {
   void OnShown();
   void OnOk();
   void OnCancel();
-  void OnSliderMoved(int position);
+  void OnWidthSliderMoved(int position);
 
   const std::filesystem::path& ExchangePath() const { return exchangePath_; }
   const std::filesystem::path& PositionPath() const { return positionPath_; }
@@ -61,4 +61,4 @@ class MainForm {
   bool closed_ = false;  // OK and Cancel each end the run; a second one is ignored
 };
 
-}  // namespace Unit1
+}  // namespace rupena::app

@@ -2,7 +2,7 @@
 
 #include "textutil/text_utils.h"
 
-namespace Unit1 {
+namespace rupena::app {
 
 namespace {
 
@@ -83,4 +83,4 @@ bool IsNotANumber(std::string_view cellBytes) noexcept {
   return !cellBytes.empty() && !MyFunc::ParseFloat(cellBytes).has_value();
 }
 
-}  // namespace Unit1
+}  // namespace rupena::app

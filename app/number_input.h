@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace Unit1 {
+namespace rupena::app {
 
 // The text with the full-width forms of the characters a number is written
 // with (０..９, ＋, －, the minus sign −, ．, Ｅ, ｅ) replaced by their ASCII
@@ -34,4 +34,4 @@ std::u16string JoinCopiedCells(const std::vector<std::vector<std::u16string>>& r
 // that OK will count it as 0: the same reading OK applies to the cell.
 bool IsNotANumber(std::string_view cellBytes) noexcept;
 
-}  // namespace Unit1
+}  // namespace rupena::app

@@ -6,7 +6,7 @@
 #include "exchange/file_replace.h"
 #include "textutil/text_utils.h"
 
-namespace Unit1 {
+namespace rupena::app {
 
 std::filesystem::path PositionFilePath(const std::filesystem::path& exePath) {
   std::filesystem::path p = exePath;
@@ -20,7 +20,7 @@ WindowPosition ReadPosition(const std::filesystem::path& path) noexcept {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return pos;
     std::ifstream in(path, std::ios::binary);
-    std::int32_t* const fields[] = {&pos.Left, &pos.Top};
+    std::int32_t* const fields[] = {&pos.left, &pos.top};
     std::string line;
     for (std::int32_t* field : fields) {
       if (!std::getline(in, line)) break;
@@ -36,11 +36,11 @@ WindowPosition ReadPosition(const std::filesystem::path& path) noexcept {
 bool WritePosition(const std::filesystem::path& path, WindowPosition position) noexcept {
   try {
     const std::string bytes =
-        std::to_string(position.Left) + "\r\n" + std::to_string(position.Top) + "\r\n";
+        std::to_string(position.left) + "\r\n" + std::to_string(position.top) + "\r\n";
     return JwwGaibu::ReplaceFileContents(path, bytes);
   } catch (...) {
     return false;
   }
 }
 
-}  // namespace Unit1
+}  // namespace rupena::app

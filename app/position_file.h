@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <filesystem>
 
-namespace Unit1 {
+namespace rupena::app {
 
 struct WindowPosition {
-  std::int32_t Left = 0;
-  std::int32_t Top = 0;
+  std::int32_t left = 0;
+  std::int32_t top = 0;
   bool operator==(const WindowPosition&) const = default;
 };
 
@@ -24,4 +24,4 @@ WindowPosition ReadPosition(const std::filesystem::path& path) noexcept;
 // as it was. Returns false on failure.
 bool WritePosition(const std::filesystem::path& path, WindowPosition position) noexcept;
 
-}  // namespace Unit1
+}  // namespace rupena::app

@@ -4,7 +4,7 @@
 
 #include "exchange/exchange_writer.h"
 
-namespace Unit1 {
+namespace rupena::app {
 
 using namespace JwwGaibu;
 
@@ -90,4 +90,4 @@ int KeptTextCount(const TJwwModel& m) {
   return count;
 }
 
-}  // namespace Unit1
+}  // namespace rupena::app

@@ -16,7 +16,7 @@
 
 #include "exchange/drawing_model.h"
 
-namespace Unit1 {
+namespace rupena::app {
 
 // The attribute lines a command of `text` needs: layer group and layer, the
 // text type (for free size its own width, height, spacing and colour),
@@ -46,4 +46,4 @@ void WriteBackOtherTexts(JwwGaibu::TJwwModel& model);
 // How many texts WriteBackOtherTexts writes.
 int KeptTextCount(const JwwGaibu::TJwwModel& model);
 
-}  // namespace Unit1
+}  // namespace rupena::app

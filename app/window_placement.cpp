@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-namespace Unit1 {
+namespace rupena::app {
 
 namespace {
 
@@ -13,7 +13,7 @@ struct Box {
   std::int64_t left, top, right, bottom;
 };
 
-Box ToBox(const ScreenRect& r) noexcept { return {r.Left, r.Top, r.Right, r.Bottom}; }
+Box ToBox(const ScreenRect& r) noexcept { return {r.left, r.top, r.right, r.bottom}; }
 
 bool Intersects(const Box& a, const Box& b) noexcept {
   return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
@@ -44,11 +44,11 @@ std::int32_t Inside(std::int64_t start, std::int64_t size, std::int32_t from, st
 
 WindowPosition KeepReachable(WindowPosition position, WindowSize size,
                              const std::vector<ScreenRect>& workAreas) noexcept {
-  const std::int64_t width = std::max(size.Width, 0);
-  const std::int64_t height = std::max(size.Height, 0);
-  const Box window{position.Left, position.Top, position.Left + width, position.Top + height};
+  const std::int64_t width = std::max(size.width, 0);
+  const std::int64_t height = std::max(size.height, 0);
+  const Box window{position.left, position.top, position.left + width, position.top + height};
   const Box titleBar{window.left, window.top, window.right,
-                     window.top + std::clamp<std::int64_t>(size.TitleBarHeight, 1, std::max<std::int64_t>(height, 1))};
+                     window.top + std::clamp<std::int64_t>(size.titleBarHeight, 1, std::max<std::int64_t>(height, 1))};
   const ScreenRect* nearest = nullptr;
   std::int64_t nearestDistance = std::numeric_limits<std::int64_t>::max();
   for (const ScreenRect& area : workAreas) {
@@ -61,8 +61,8 @@ WindowPosition KeepReachable(WindowPosition position, WindowSize size,
     }
   }
   if (nearest == nullptr) return position;
-  return {Inside(window.left, width, nearest->Left, nearest->Right),
-          Inside(window.top, height, nearest->Top, nearest->Bottom)};
+  return {Inside(window.left, width, nearest->left, nearest->right),
+          Inside(window.top, height, nearest->top, nearest->bottom)};
 }
 
-}  // namespace Unit1
+}  // namespace rupena::app

@@ -7,21 +7,21 @@
 
 #include "app/position_file.h"
 
-namespace Unit1 {
+namespace rupena::app {
 
 // Screen pixels; right and bottom are exclusive.
 struct ScreenRect {
-  std::int32_t Left = 0;
-  std::int32_t Top = 0;
-  std::int32_t Right = 0;
-  std::int32_t Bottom = 0;
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t right = 0;
+  std::int32_t bottom = 0;
   bool operator==(const ScreenRect&) const = default;
 };
 
 struct WindowSize {
-  std::int32_t Width = 0;
-  std::int32_t Height = 0;
-  std::int32_t TitleBarHeight = 0;  // from the window's top edge, frame included
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::int32_t titleBarHeight = 0;  // from the window's top edge, frame included
 };
 
 // `position` unchanged when the title bar of a window of `size` placed there
@@ -32,4 +32,4 @@ struct WindowSize {
 WindowPosition KeepReachable(WindowPosition position, WindowSize size,
                              const std::vector<ScreenRect>& workAreas) noexcept;
 
-}  // namespace Unit1
+}  // namespace rupena::app

@@ -45,19 +45,19 @@ using namespace JwwGaibu;
 }
 
 // The window as the lifecycle sees it, with nothing to show.
-class JobView final : public Unit1::FormView {
+class JobView final : public rupena::app::FormView {
  public:
-  Unit1::CharGrid& Grid() override { return grid; }
-  void SetLabelFont(std::string_view) override {}
-  void SetLabelCaption(std::string_view) override {}
-  void RedrawLabelNow() override {}
+  rupena::app::SpacingGrid& Grid() override { return grid; }
+  void SetPickedTextFont(std::string_view) override {}
+  void SetPickedText(std::string_view) override {}
+  void RedrawPickedTextNow() override {}
   void SetStatus(std::string_view) override {}
-  void MoveTo(Unit1::WindowPosition p) override { position = p; }
-  Unit1::WindowPosition Position() const override { return position; }
+  void MoveTo(rupena::app::WindowPosition p) override { position = p; }
+  rupena::app::WindowPosition Position() const override { return position; }
   void Close() override { closed = true; }
 
-  Unit1::StringCells grid;
-  Unit1::WindowPosition position;
+  rupena::app::SpacingCells grid;
+  rupena::app::WindowPosition position;
   bool closed = false;
 };
 
@@ -146,11 +146,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   JobView view;
-  Unit1::MainForm form(view, Folder() / "rupena.exe");
+  rupena::app::MainForm form(view, Folder() / "rupena.exe");
   form.OnShown();
-  const bool picked = Unit1::Model.Texts.Count() > 0;
+  const bool picked = rupena::app::Model.Texts.Count() > 0;
   // What OK is to write from: the picked text, and the grid once edited.
-  const TJwwEntText text = picked ? Unit1::Model.Texts[0] : TJwwEntText{};
+  const TJwwEntText text = picked ? rupena::app::Model.Texts[0] : TJwwEntText{};
   for (const SpacingEdit& e : edits) {
     if (e.column >= 1 && e.column < view.grid.ColCount()) view.grid.SetCell(e.column, 1, e.text);
   }
@@ -165,7 +165,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t separated = expected.size();
   // Then every other text handed over, as it came; a text that could not be
   // written as a command (blank, no direction) is left out.
-  ForEachText(Unit1::Model, [&expected](const TJwwOrder& o, const TJwwEntText& t) {
+  ForEachText(rupena::app::Model, [&expected](const TJwwOrder& o, const TJwwEntText& t) {
     const bool isPicked = o.Kind == kKindText && o.Index == 0;
     if (!isPicked && TakesText(t.Text, t.DirX, t.DirY)) expected.push_back(ReadBackAs(t.Text));
   });
@@ -173,7 +173,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!view.closed) Fail("OK did not close the window");
   // The tool ends here: what the run allocated is freed with it, so that
   // libFuzzer counts no leak.
-  Unit1::Model = TJwwModel{};
+  rupena::app::Model = TJwwModel{};
 
   if (!picked) {
     // Nothing was picked: OK leaves the host's file as it was.

@@ -62,8 +62,8 @@ int Grid(const Args& args) {
   if (args.size() != 1) return Usage();
   JwwGaibu::TJwwModel model;
   LoadAsWindow(model, args[0]);
-  Unit1::StringCells grid;
-  Unit1::FillGrid(model, grid);
+  rupena::app::SpacingCells grid;
+  rupena::app::FillSpacingGrid(model, grid);
   std::string out;
   for (int col = 1; col < grid.ColCount(); ++col) {
     out += std::to_string(col);
@@ -120,8 +120,8 @@ int Split(const Args& args) {
   if (!options) return Usage();
   JwwGaibu::TJwwModel model;
   LoadAsWindow(model, options->file);
-  Unit1::StringCells grid;
-  Unit1::FillGrid(model, grid);
+  rupena::app::SpacingCells grid;
+  rupena::app::FillSpacingGrid(model, grid);
   for (const auto& [col, text] : options->spacings) {
     if (col >= grid.ColCount()) {
       std::cerr << "rupena-cli: no data column " << col << " (the text has "
@@ -134,7 +134,7 @@ int Split(const Args& args) {
     return kExitNoText;
   }
   for (const auto& [col, text] : options->spacings) grid.SetCell(col, 1, text);
-  Unit1::EmitSeparatedChars(model, grid);
+  rupena::app::EmitSeparatedChars(model, grid);
   const std::filesystem::path out(options->out.value_or(options->file));
   const bool written = JwwGaibu::WriteExchangeFile(model, out);
   JwwGaibu::ReleaseModel(model);

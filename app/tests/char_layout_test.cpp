@@ -50,21 +50,21 @@ fs::path TempFile(const std::string& name) {
 }
 
 // Loads host lines as the window does when it is shown, and fills a grid.
-Unit1::StringCells Shown(const std::vector<std::string>& hostLines) {
+rupena::app::SpacingCells Shown(const std::vector<std::string>& hostLines) {
   const fs::path p = TempFile("in");
   std::ofstream(p, std::ios::binary) << CrLf(hostLines);
   ResetModel(Model);
   LoadExchangeFile(Model, p);
   PrepareOutputState(Model);
   fs::remove(p);
-  Unit1::StringCells grid;
-  Unit1::FillGrid(Model, grid);
+  rupena::app::SpacingCells grid;
+  rupena::app::FillSpacingGrid(Model, grid);
   return grid;
 }
 
 // What OK writes for the grid, as lines without their line ends.
-std::vector<std::string> OkLines(const Unit1::StringCells& grid) {
-  Unit1::EmitSeparatedChars(Model, grid);
+std::vector<std::string> OkLines(const rupena::app::SpacingCells& grid) {
+  rupena::app::EmitSeparatedChars(Model, grid);
   const std::string bytes = ExchangeFileBytes(Model);
   std::vector<std::string> lines;
   std::size_t start = 0;
@@ -76,8 +76,8 @@ std::vector<std::string> OkLines(const Unit1::StringCells& grid) {
 }
 
 // Runs OK on the grid and reads what it wrote back into the model.
-bool OkAndReadBack(const Unit1::StringCells& grid) {
-  Unit1::EmitSeparatedChars(Model, grid);
+bool OkAndReadBack(const rupena::app::SpacingCells& grid) {
+  rupena::app::EmitSeparatedChars(Model, grid);
   const fs::path out = TempFile("read_back");
   if (!WriteExchangeFile(Model, out)) return false;
   ResetModel(Model);
@@ -116,14 +116,14 @@ TEST(GridFilling, OneColumnPerCharacterWithHalfSpacingForOneByte) {
   ASSERT_EQ(grid.ColCount(), 4);
   EXPECT_EQ(grid.Cell(0, 0), "\x95\xb6\x8e\x9a");
   EXPECT_EQ(grid.Cell(0, 1), "\x8c\xe3\x82\xcc\x8a\xd4\x8a\x75");
-  EXPECT_EQ(grid.ColWidth(0), Unit1::kHeadingColWidth);
+  EXPECT_EQ(grid.ColWidth(0), rupena::app::kHeadingColWidth);
   const std::string chars[] = {"A", kHiraganaA, "B"};
   const std::string spacings[] = {"0.5", "1", "0.5"};
   for (int col = 1; col <= 3; ++col) {
     SCOPED_TRACE(col);
     EXPECT_EQ(grid.Cell(col, 0), chars[col - 1]);
     EXPECT_EQ(grid.Cell(col, 1), spacings[col - 1]);
-    EXPECT_EQ(grid.ColWidth(col), Unit1::kDefaultColWidth);
+    EXPECT_EQ(grid.ColWidth(col), rupena::app::kDefaultColWidth);
   }
 }
 
@@ -171,7 +171,7 @@ TEST(FontNameCleaning, DropsTheAngleBrackets) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.in);
-    EXPECT_EQ(Unit1::CleanFontName(c.in), c.out);
+    EXPECT_EQ(rupena::app::DisplayFontName(c.in), c.out);
   }
 }
 
@@ -180,9 +180,9 @@ TEST(Output, WorkedExampleMatchesTheGoldenFile) {
   ResetModel(Model);
   ASSERT_TRUE(LoadExchangeFile(Model, data / "worked_example.txt"));
   PrepareOutputState(Model);
-  Unit1::StringCells grid;
-  Unit1::FillGrid(Model, grid);
-  Unit1::EmitSeparatedChars(Model, grid);
+  rupena::app::SpacingCells grid;
+  rupena::app::FillSpacingGrid(Model, grid);
+  rupena::app::EmitSeparatedChars(Model, grid);
   const fs::path out = TempFile("golden");
   ASSERT_TRUE(WriteExchangeFile(Model, out));
   EXPECT_EQ(ReadAll(out), ReadAll(data / "worked_example.expected.txt"));

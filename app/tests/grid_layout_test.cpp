@@ -8,10 +8,10 @@
 
 namespace {
 
-using Unit1::CellRange;
-using Unit1::CellRef;
-using Unit1::GridHit;
-using Unit1::GridLayout;
+using rupena::app::CellRange;
+using rupena::app::CellRef;
+using rupena::app::GridHit;
+using rupena::app::GridLayout;
 
 constexpr int kLine = GridLayout::kGridLineWidth;
 

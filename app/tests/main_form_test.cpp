@@ -13,17 +13,17 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Unit1::WindowPosition;
+using rupena::app::WindowPosition;
 
 // Records what the lifecycle asks of the window, in order.
-class FakeView final : public Unit1::FormView {
+class FakeView final : public rupena::app::FormView {
  public:
-  Unit1::CharGrid& Grid() override { return grid; }
-  void SetLabelFont(std::string_view name) override { Log("font " + std::string(name)); }
-  void SetLabelCaption(std::string_view caption) override {
+  rupena::app::SpacingGrid& Grid() override { return grid; }
+  void SetPickedTextFont(std::string_view name) override { Log("font " + std::string(name)); }
+  void SetPickedText(std::string_view caption) override {
     Log("caption " + std::string(caption));
   }
-  void RedrawLabelNow() override { Log("redraw label"); }
+  void RedrawPickedTextNow() override { Log("redraw label"); }
   void SetStatus(std::string_view caption) override {
     // record whether the output had been written when the status changed
     std::ifstream in(exchange, std::ios::binary);
@@ -33,14 +33,14 @@ class FakeView final : public Unit1::FormView {
   }
   void MoveTo(WindowPosition p) override {
     position = p;
-    Log("move " + std::to_string(p.Left) + "," + std::to_string(p.Top));
+    Log("move " + std::to_string(p.left) + "," + std::to_string(p.top));
   }
   WindowPosition Position() const override { return position; }
   void Close() override { Log("close"); }
 
   void Log(std::string s) { calls.push_back(std::move(s)); }
 
-  Unit1::StringCells grid;
+  rupena::app::SpacingCells grid;
   WindowPosition position{202, 107};
   std::vector<std::string> calls;
   fs::path exchange;
@@ -90,7 +90,7 @@ TEST_F(Lifecycle, ShownLoadsPlacesFillsAndCountsTheTextsThatStay) {
   Host("hq\r\ncn\"$<Arial>\r\nch 0 0 1 0 \"AB\r\ncv 0 0 0 1 \" \r\n" + kDimension +
        "ch 0 0 1 0 \"C\r\n");
   std::ofstream(Dat(), std::ios::binary) << "-20\r\n30\r\n";
-  Unit1::MainForm form(view_, Exe());
+  rupena::app::MainForm form(view_, Exe());
   form.OnShown();
   EXPECT_EQ(view_.calls,
             (std::vector<std::string>{"move -20,30", "font " + kMsGothic,
@@ -104,7 +104,7 @@ TEST_F(Lifecycle, ShownLoadsPlacesFillsAndCountsTheTextsThatStay) {
 TEST_F(Lifecycle, NothingHandedOverShowsTheNoticeAndOkWritesOnlyThePosition) {
   const std::string host = "hq\r\nci 0 0 5\r\n" + kDimension;
   Host(host);
-  Unit1::MainForm form(view_, Exe());
+  rupena::app::MainForm form(view_, Exe());
   form.OnShown();
   EXPECT_EQ(view_.calls, (std::vector<std::string>{"move 0,0", "font " + kMsGothic,
                                                    "caption " + kNothingPicked,
@@ -120,7 +120,7 @@ TEST_F(Lifecycle, NothingHandedOverShowsTheNoticeAndOkWritesOnlyThePosition) {
 }
 
 TEST_F(Lifecycle, MissingExchangeFileBehavesAsNothingPicked) {
-  Unit1::MainForm form(view_, Exe());
+  rupena::app::MainForm form(view_, Exe());
   form.OnShown();
   form.OnOk();
   EXPECT_FALSE(fs::exists(Exchange()));
@@ -129,7 +129,7 @@ TEST_F(Lifecycle, MissingExchangeFileBehavesAsNothingPicked) {
 
 TEST_F(Lifecycle, OkSavesPositionWritesThenReportsAndCloses) {
   Host("hq\r\nch 0 0 1 0 \"AB\r\n");
-  Unit1::MainForm form(view_, Exe());
+  rupena::app::MainForm form(view_, Exe());
   form.OnShown();
   view_.grid.SetCell(1, 1, "1");
   view_.position = {202, 107};
@@ -153,7 +153,7 @@ TEST_F(Lifecycle, CancelTouchesNeitherFile) {
   const std::string host = "hq\r\nch 0 0 1 0 \"AB\r\n";
   Host(host);
   std::ofstream(Dat(), std::ios::binary) << "5\r\n6\r\n";
-  Unit1::MainForm form(view_, Exe());
+  rupena::app::MainForm form(view_, Exe());
   form.OnShown();
   view_.grid.SetCell(1, 1, "7");
   view_.position = {300, 300};
@@ -168,19 +168,19 @@ TEST_F(Lifecycle, CancelTouchesNeitherFile) {
 
 TEST_F(Lifecycle, SliderSetsDataColumnsAndKeepsTheHeading) {
   Host("ch 0 0 1 0 \"ABC\r\n");
-  Unit1::MainForm form(view_, Exe());
+  rupena::app::MainForm form(view_, Exe());
   form.OnShown();
   for (const int pos : {5, 100, 32}) {
     SCOPED_TRACE(pos);
-    form.OnSliderMoved(pos);
-    EXPECT_EQ(view_.grid.ColWidth(0), Unit1::kHeadingColWidth);
+    form.OnWidthSliderMoved(pos);
+    EXPECT_EQ(view_.grid.ColWidth(0), rupena::app::kHeadingColWidth);
     for (int col = 1; col <= 3; ++col) EXPECT_EQ(view_.grid.ColWidth(col), pos);
   }
 }
 
 TEST_F(Lifecycle, UnwritableFolderStillCloses) {
   Host("ch 0 0 1 0 \"AB\r\n");
-  Unit1::MainForm form(view_, Exe());
+  rupena::app::MainForm form(view_, Exe());
   form.OnShown();
   // the exchange file's name is taken by a folder: neither file can be written
   fs::remove(Exchange());

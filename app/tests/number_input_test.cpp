@@ -9,10 +9,10 @@
 
 namespace {
 
-using Unit1::IsNotANumber;
-using Unit1::JoinCopiedCells;
-using Unit1::NormaliseNumberText;
-using Unit1::SplitPastedValues;
+using rupena::app::IsNotANumber;
+using rupena::app::JoinCopiedCells;
+using rupena::app::NormaliseNumberText;
+using rupena::app::SplitPastedValues;
 
 TEST(NumberInput, FullWidthFormsBecomeAscii) {
   struct Case {

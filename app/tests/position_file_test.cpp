@@ -11,7 +11,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Unit1::WindowPosition;
+using rupena::app::WindowPosition;
 
 fs::path TempDat(const char* name) {
   return fs::temp_directory_path() / (std::string("rupena_pos_") + name + ".dat");
@@ -23,9 +23,9 @@ std::string ReadAll(const fs::path& p) {
 }
 
 TEST(PositionFile, SitsBesideTheExecutable) {
-  EXPECT_EQ(Unit1::PositionFilePath("/a b/tool.exe"), fs::path("/a b/tool.dat"));
-  EXPECT_EQ(Unit1::PositionFilePath("/x/rupena"), fs::path("/x/rupena.dat"));
-  EXPECT_EQ(Unit1::PositionFilePath("/x.y/t.v1.exe"), fs::path("/x.y/t.v1.dat"));
+  EXPECT_EQ(rupena::app::PositionFilePath("/a b/tool.exe"), fs::path("/a b/tool.dat"));
+  EXPECT_EQ(rupena::app::PositionFilePath("/x/rupena"), fs::path("/x/rupena.dat"));
+  EXPECT_EQ(rupena::app::PositionFilePath("/x.y/t.v1.exe"), fs::path("/x.y/t.v1.dat"));
 }
 
 TEST(PositionFile, ReadsTolerantly) {
@@ -49,16 +49,16 @@ TEST(PositionFile, ReadsTolerantly) {
     SCOPED_TRACE(c.name);
     const fs::path p = TempDat("read");
     std::ofstream(p, std::ios::binary) << c.bytes;
-    EXPECT_EQ(Unit1::ReadPosition(p), c.expected);
+    EXPECT_EQ(rupena::app::ReadPosition(p), c.expected);
     fs::remove(p);
   }
 }
 
 TEST(PositionFile, MissingFileOrFolderGivesOrigin) {
-  EXPECT_EQ(Unit1::ReadPosition(TempDat("missing")), (WindowPosition{0, 0}));
+  EXPECT_EQ(rupena::app::ReadPosition(TempDat("missing")), (WindowPosition{0, 0}));
   const fs::path dir = TempDat("dir");
   fs::create_directories(dir);
-  EXPECT_EQ(Unit1::ReadPosition(dir), (WindowPosition{0, 0}));
+  EXPECT_EQ(rupena::app::ReadPosition(dir), (WindowPosition{0, 0}));
   fs::remove(dir);
 }
 
@@ -67,8 +67,8 @@ TEST(PositionFile, WritesTwoCrLfLinesThatReadBack) {
   std::ofstream(p, std::ios::binary) << "999999\r\n999999\r\n999999\r\n";
   for (const WindowPosition pos : {WindowPosition{-1600, 12}, WindowPosition{0, 0},
                                    WindowPosition{INT_MIN, INT_MAX}}) {
-    ASSERT_TRUE(Unit1::WritePosition(p, pos));
-    EXPECT_EQ(Unit1::ReadPosition(p), pos);
+    ASSERT_TRUE(rupena::app::WritePosition(p, pos));
+    EXPECT_EQ(rupena::app::ReadPosition(p), pos);
   }
   EXPECT_EQ(ReadAll(p), "-2147483648\r\n2147483647\r\n");
   fs::remove(p);
@@ -76,7 +76,7 @@ TEST(PositionFile, WritesTwoCrLfLinesThatReadBack) {
 
 TEST(PositionFile, FailedWriteLeavesNothingBehind) {
   const fs::path p = TempDat("nofolder").parent_path() / "rupena no such folder" / "t.dat";
-  EXPECT_FALSE(Unit1::WritePosition(p, {1, 2}));
+  EXPECT_FALSE(rupena::app::WritePosition(p, {1, 2}));
   EXPECT_FALSE(fs::exists(p.parent_path()));
 }
 

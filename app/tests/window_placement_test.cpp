@@ -7,10 +7,10 @@
 
 namespace {
 
-using Unit1::KeepReachable;
-using Unit1::ScreenRect;
-using Unit1::WindowPosition;
-using Unit1::WindowSize;
+using rupena::app::KeepReachable;
+using rupena::app::ScreenRect;
+using rupena::app::WindowPosition;
+using rupena::app::WindowSize;
 
 // 493 x 252 with a 26-pixel title bar, about what the tool's window is.
 constexpr WindowSize kWindow{493, 252, 26};

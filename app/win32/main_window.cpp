@@ -69,7 +69,7 @@ BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
   if (!GetMonitorInfoW(monitor, &info)) return TRUE;
   const RECT& r = info.rcWork;
   try {
-    reinterpret_cast<std::vector<Unit1::ScreenRect>*>(areas)->push_back(
+    reinterpret_cast<std::vector<app::ScreenRect>*>(areas)->push_back(
         {r.left, r.top, r.right, r.bottom});
   } catch (...) {
     return FALSE;  // nothing may unwind through USER32; the areas so far stand
@@ -78,8 +78,8 @@ BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
 }
 
 // The work areas (screens less their task bars) of every monitor attached.
-std::vector<Unit1::ScreenRect> MonitorWorkAreas() {
-  std::vector<Unit1::ScreenRect> areas;
+std::vector<app::ScreenRect> MonitorWorkAreas() {
+  std::vector<app::ScreenRect> areas;
   EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
   return areas;
 }
@@ -98,7 +98,7 @@ bool TForm1::Create(HINSTANCE instance, HWND owner, const std::filesystem::path&
   if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
   owner_ = owner;
-  form_ = std::make_unique<Unit1::MainForm>(static_cast<Unit1::FormView&>(*this), exePath);
+  form_ = std::make_unique<app::MainForm>(static_cast<app::FormView&>(*this), exePath);
   RECT frame{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
   CreateWindowExW(0, kMainWindowClass, kCaption, kWindowStyle, kDesignPosition.x,
@@ -211,7 +211,7 @@ void TForm1::CreateLabels() {
   label1_ = AddControl(L"STATIC", L"指示した文字：", SS_LEFT | SS_NOPREFIX, kIdLabel1, 8, 8, 0, 0);
   FitLabelToText(label1_, 0);
   label2_ = AddControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kIdLabel2, 8, 28, 0, kLabel2Height);
-  SetLabelFont("\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e");
+  SetPickedTextFont("\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e");
 }
 
 void TForm1::CreateGrid() {
@@ -224,10 +224,10 @@ void TForm1::CreateGrid() {
 void TForm1::CreateTrackBar() {
   trackBar1_ = AddControl(TRACKBAR_CLASSW, L"", WS_TABSTOP | TBS_HORZ | TBS_AUTOTICKS,
                           kIdTrackBar1, 152, 136, 134, 25);
-  SendMessageW(trackBar1_, TBM_SETRANGE, FALSE, MAKELPARAM(Unit1::kSliderMin, Unit1::kSliderMax));
+  SendMessageW(trackBar1_, TBM_SETRANGE, FALSE, MAKELPARAM(app::kMinCellWidth, app::kMaxCellWidth));
   SendMessageW(trackBar1_, TBM_SETTICFREQ, 5, 0);
   SendMessageW(trackBar1_, TBM_SETPAGESIZE, 0, 5);
-  SendMessageW(trackBar1_, TBM_SETPOS, TRUE, Unit1::kSliderInitial);
+  SendMessageW(trackBar1_, TBM_SETPOS, TRUE, app::kInitialCellWidth);
 }
 
 void TForm1::CreateButtons() {
@@ -274,7 +274,7 @@ void TForm1::OnButton2() { form_->OnCancel(); }
 void TForm1::OnHScroll(HWND control) {
   if (control != trackBar1_) return;
   const auto position = static_cast<int>(SendMessageW(trackBar1_, TBM_GETPOS, 0, 0));
-  form_->OnSliderMoved(position);
+  form_->OnWidthSliderMoved(position);
 }
 
 LRESULT TForm1::OnCtlColorStatic(HDC dc, HWND control) {
@@ -320,7 +320,7 @@ void TForm1::OnClose() { form_->OnCancel(); }
 
 void TForm1::OnDestroy() { PostQuitMessage(0); }
 
-void TForm1::SetLabelFont(std::string_view fontName) {
+void TForm1::SetPickedTextFont(std::string_view fontName) {
   ScopedFont font = MakeFont(kLabel2FontHeight, Cp932ToWide(fontName));
   if (!font.Get()) return;
   SendMessageW(label2_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
@@ -328,12 +328,12 @@ void TForm1::SetLabelFont(std::string_view fontName) {
   FitLabelToText(label2_, kLabel2Height);
 }
 
-void TForm1::SetLabelCaption(std::string_view caption) {
+void TForm1::SetPickedText(std::string_view caption) {
   SetWindowTextW(label2_, Cp932ToWide(caption).c_str());
   FitLabelToText(label2_, kLabel2Height);
 }
 
-void TForm1::RedrawLabelNow() { RedrawNow(label2_); }
+void TForm1::RedrawPickedTextNow() { RedrawNow(label2_); }
 
 void TForm1::SetStatus(std::string_view caption) {
   SetWindowTextW(labelA1_, Cp932ToWide(caption).c_str());
@@ -343,19 +343,19 @@ void TForm1::SetStatus(std::string_view caption) {
 // A stored position that leaves the title bar on no screen (its monitor
 // was unplugged) would hide the window; it opens on the nearest one instead.
 // The position file keeps the old place until OK stores the new one.
-void TForm1::MoveTo(Unit1::WindowPosition position) {
+void TForm1::MoveTo(app::WindowPosition position) {
   RECT frame{};
   POINT clientOrigin{0, 0};
   GetWindowRect(hwnd_, &frame);
   ClientToScreen(hwnd_, &clientOrigin);
-  const Unit1::WindowSize size{frame.right - frame.left, frame.bottom - frame.top,
+  const app::WindowSize size{frame.right - frame.left, frame.bottom - frame.top,
                                clientOrigin.y - frame.top};
-  const Unit1::WindowPosition place = Unit1::KeepReachable(position, size, MonitorWorkAreas());
-  SetWindowPos(hwnd_, nullptr, place.Left, place.Top, 0, 0,
+  const app::WindowPosition place = app::KeepReachable(position, size, MonitorWorkAreas());
+  SetWindowPos(hwnd_, nullptr, place.left, place.top, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-Unit1::WindowPosition TForm1::Position() const {
+app::WindowPosition TForm1::Position() const {
   RECT r{};
   GetWindowRect(hwnd_, &r);
   return {r.left, r.top};

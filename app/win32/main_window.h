@@ -9,14 +9,14 @@
 #include <memory>
 #include <string>
 
-#include "app/char_layout.h"
+#include "app/spacing_grid.h"
 #include "app/main_form.h"
 #include "app/win32/scoped_gdi.h"
 #include "app/win32/string_grid.h"
 
 namespace rupena::win32 {
 
-class TForm1 final : private Unit1::FormView {
+class TForm1 final : private app::FormView {
  public:
   static constexpr int kClientWidth = 487;
   static constexpr int kClientHeight = 223;
@@ -34,7 +34,7 @@ class TForm1 final : private Unit1::FormView {
 
  private:
   // The grid as the layout sees it.
-  class GridCells final : public Unit1::CharGrid {
+  class GridCells final : public app::SpacingGrid {
    public:
     explicit GridCells(StringGrid& grid) : grid_(grid) {}
     void SetColCount(int count) override { grid_.SetColCount(count); }
@@ -79,13 +79,13 @@ class TForm1 final : private Unit1::FormView {
   void OnButton2();
 
   // The view the lifecycle drives.
-  Unit1::CharGrid& Grid() override { return gridCells_; }
-  void SetLabelFont(std::string_view fontName) override;
-  void SetLabelCaption(std::string_view caption) override;
-  void RedrawLabelNow() override;
+  app::SpacingGrid& Grid() override { return gridCells_; }
+  void SetPickedTextFont(std::string_view fontName) override;
+  void SetPickedText(std::string_view caption) override;
+  void RedrawPickedTextNow() override;
   void SetStatus(std::string_view caption) override;
-  void MoveTo(Unit1::WindowPosition position) override;
-  Unit1::WindowPosition Position() const override;
+  void MoveTo(app::WindowPosition position) override;
+  app::WindowPosition Position() const override;
   void Close() override;
 
   HWND hwnd_ = nullptr;
@@ -99,7 +99,7 @@ class TForm1 final : private Unit1::FormView {
   HWND owner_ = nullptr;
   StringGrid stringGrid1_;
   GridCells gridCells_{stringGrid1_};
-  std::unique_ptr<Unit1::MainForm> form_;
+  std::unique_ptr<app::MainForm> form_;
 
   ScopedFont windowFont_;
   ScopedFont label2Font_;

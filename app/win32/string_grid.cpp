@@ -188,7 +188,7 @@ LRESULT StringGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 // Public API
 
 void StringGrid::SetColCount(int count) {
-  count = std::clamp(count, kFixedCols, Unit1::GridLayout::kMaxCount);
+  count = std::clamp(count, kFixedCols, app::GridLayout::kMaxCount);
   if (count == ColCount()) {
     return;
   }
@@ -199,7 +199,7 @@ void StringGrid::SetColCount(int count) {
 }
 
 void StringGrid::SetRowCount(int count) {
-  count = std::clamp(count, kFixedRows, Unit1::GridLayout::kMaxCount);
+  count = std::clamp(count, kFixedRows, app::GridLayout::kMaxCount);
   if (count == RowCount()) {
     return;
   }
@@ -436,7 +436,7 @@ void StringGrid::OnCopy() const {
       cells.push_back(ToU16(CellText(col, row)));
     }
   }
-  SetClipboardText(hwnd_, ToWide(Unit1::JoinCopiedCells(rows)));
+  SetClipboardText(hwnd_, ToWide(app::JoinCopiedCells(rows)));
 }
 
 void StringGrid::OnPaste() {
@@ -446,8 +446,8 @@ void StringGrid::OnPaste() {
     return;
   }
   // Every cell from the current one to the last column.
-  const std::vector<Unit1::CellRef> targets = layout_.PasteTargets(Index(Unit1::GridLayout::kMaxCount));
-  const std::vector<std::u16string> values = Unit1::SplitPastedValues(ToU16(*text), targets.size());
+  const std::vector<app::CellRef> targets = layout_.PasteTargets(Index(app::GridLayout::kMaxCount));
+  const std::vector<std::u16string> values = app::SplitPastedValues(ToU16(*text), targets.size());
   for (std::size_t i = 0; i < values.size(); ++i) {
     StoreTyped(targets[i].col, targets[i].row, ToWide(values[i]));
   }
@@ -474,7 +474,7 @@ void StringGrid::OnLButtonDown(int x, int y, bool shift) {
   // stores its text before the click moves the current cell.
   SetFocus(hwnd_);
   compositionEnter_ = false;
-  const Unit1::GridHit hit = layout_.HitTest(x, y);
+  const app::GridHit hit = layout_.HitTest(x, y);
   if (hit.border >= 0) {
     drag_ = Drag::Resize;
     resizeCol_ = hit.border;
@@ -491,7 +491,7 @@ void StringGrid::OnLButtonDown(int x, int y, bool shift) {
 }
 
 void StringGrid::OnLButtonDblClk(int x, int y) {
-  const Unit1::GridHit hit = layout_.HitTest(x, y);
+  const app::GridHit hit = layout_.HitTest(x, y);
   if (hit.border < 0 && IsEditable(hit.col, hit.row)) {
     MoveTo(hit.col, hit.row, false);
     BeginEdit(CellText(hit.col, hit.row));
@@ -508,7 +508,7 @@ void StringGrid::OnMouseMove(int x, int y) {
   }
   // Past an edge the selection keeps growing one column per mouse move and
   // scrolls that column in.
-  const Unit1::CellRef target = layout_.DragTarget(x, y, ClientWidth());
+  const app::CellRef target = layout_.DragTarget(x, y, ClientWidth());
   if (target != layout_.Current()) {
     MoveTo(target.col, target.row, true);
   }
@@ -841,7 +841,7 @@ void StringGrid::StoreTyped(int col, int row, std::wstring_view typed) {
     return;
   }
   Cell& cell = cells_[Index(col)][Index(row)];
-  const std::wstring text = ToWide(Unit1::NormaliseNumberText(ToU16(typed)));
+  const std::wstring text = ToWide(app::NormaliseNumberText(ToU16(typed)));
   // Unchanged text keeps its bytes: opening and closing the editor must not
   // re-encode what code put there.
   if (text == cell.text) {
@@ -856,7 +856,7 @@ void StringGrid::StoreTyped(int col, int row, std::wstring_view typed) {
 void StringGrid::StoreInSelection(std::wstring_view text) {
   // A copy: the text may be a cell's own, which the first store replaces.
   const std::wstring value(text);
-  for (const Unit1::CellRef cell : layout_.SelectedCells()) {
+  for (const app::CellRef cell : layout_.SelectedCells()) {
     StoreTyped(cell.col, cell.row, value);
   }
 }
@@ -891,7 +891,7 @@ void StringGrid::PaintCell(HDC dc, int col, int row, bool focused) const {
   const bool fixed = !IsEditable(col, row);
   const bool selected = !fixed && Selection().Contains(col, row);
   const Cell& content = cells_[Index(col)][Index(row)];
-  const bool notANumber = !fixed && Unit1::IsNotANumber(content.bytes);
+  const bool notANumber = !fixed && app::IsNotANumber(content.bytes);
 
   COLORREF background = GetSysColor(COLOR_WINDOW);
   COLORREF foreground = GetSysColor(COLOR_WINDOWTEXT);
@@ -930,7 +930,7 @@ void StringGrid::PaintCell(HDC dc, int col, int row, bool focused) const {
   // The line right of and below the cell; heading lines are darker, as the
   // headings are meant to read as buttons.
   const HBRUSH line = GetSysColorBrush(fixed ? COLOR_3DDKSHADOW : COLOR_BTNFACE);
-  const int lineWidth = Unit1::GridLayout::kGridLineWidth;
+  const int lineWidth = app::GridLayout::kGridLineWidth;
   const RECT right{cell.right, cell.top, cell.right + lineWidth, cell.bottom + lineWidth};
   const RECT bottom{cell.left, cell.bottom, cell.right + lineWidth, cell.bottom + lineWidth};
   FillRect(dc, &right, line);

@@ -45,13 +45,13 @@
 
 namespace rupena::win32 {
 
-using GridRect = Unit1::CellRange;
+using GridRect = app::CellRange;
 
 class StringGrid {
  public:
-  static constexpr int kFixedCols = Unit1::GridLayout::kFixedCols;
-  static constexpr int kFixedRows = Unit1::GridLayout::kFixedRows;
-  static constexpr int kMaxColWidth = Unit1::GridLayout::kMaxColWidth;
+  static constexpr int kFixedCols = app::GridLayout::kFixedCols;
+  static constexpr int kFixedRows = app::GridLayout::kFixedRows;
+  static constexpr int kMaxColWidth = app::GridLayout::kMaxColWidth;
 
   StringGrid() = default;
   ~StringGrid();
@@ -181,7 +181,7 @@ class StringGrid {
   HWND edit_ = nullptr;  // child of hwnd_, destroyed with it
   HFONT font_ = nullptr;  // borrowed: WM_SETFONT's, owned by whoever sent it
 
-  Unit1::GridLayout layout_;
+  app::GridLayout layout_;
   // cells_[col][row], as many as the layout counts.
   std::vector<std::vector<Cell>> cells_ = std::vector<std::vector<Cell>>(2, std::vector<Cell>(2));
   int textHeight_ = 0;  // of the current font, for the editor's height
