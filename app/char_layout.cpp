@@ -7,7 +7,9 @@
 #include "exchange/drawing_model.h"
 #include "exchange/exchange_writer.h"
 #include "textutil/number_format.h"
-#include "textutil/text_utils.h"
+#include "textutil/number_parse.h"
+#include "textutil/shift_jis.h"
+#include "textutil/vector_angle.h"
 
 namespace rupena::app {
 
@@ -36,15 +38,15 @@ void FillSpacingGrid(const JwwGaibu::TJwwModel& m, SpacingGrid& grid) {
     text = m.Texts[0].Text;
     spacing = m.Texts[0].CharSpacing;
   }
-  const int chars = MyFunc::CharCount(text);
+  const int chars = rupena::text::CharCount(text);
   grid.SetColCount(chars + 1);
   grid.SetCell(0, 0, kHeadingChar);
   grid.SetCell(0, 1, kHeadingSpacing);
   grid.SetColWidth(0, kHeadingColWidth);
-  const std::string halfSpacing = MyFunc::FormatGeneral(spacing / 2);
-  const std::string fullSpacing = MyFunc::FormatGeneral(spacing);
+  const std::string halfSpacing = rupena::text::FormatGeneral(spacing / 2);
+  const std::string fullSpacing = rupena::text::FormatGeneral(spacing);
   for (int i = 1; i <= chars; ++i) {
-    const std::string ch = MyFunc::CopyChars(text, i, 1);
+    const std::string ch = rupena::text::CopyChars(text, i, 1);
     grid.SetCell(i, 0, ch);
     grid.SetCell(i, 1, ch.size() == 1 ? halfSpacing : fullSpacing);
   }
@@ -65,7 +67,7 @@ void EmitSeparatedChars(JwwGaibu::TJwwModel& m, const SpacingGrid& grid) {
   EmitLineType(m, first.LineType, 0);
   EmitLineWidth(m, first.LineWidth);
 
-  const double angle = MyFunc::VectorAngle(picked.DirX, picked.DirY);
+  const double angle = rupena::text::VectorAngle(picked.DirX, picked.DirY);
 
   EmitTextAttributes(m, picked);
 
@@ -78,7 +80,7 @@ void EmitSeparatedChars(JwwGaibu::TJwwModel& m, const SpacingGrid& grid) {
   const double width = picked.CharWidth;
   for (int col = 1; col < grid.ColCount(); ++col) {
     const std::string ch = grid.Cell(col, 0);
-    const double spacing = MyFunc::ParseFloatOrZero(grid.Cell(col, 1));
+    const double spacing = rupena::text::ParseFloatOrZero(grid.Cell(col, 1));
     EmitTextCommand(m, picked, ch, x, y);  // blanks are not written, yet advance
     const double advance = spacing + (ch.size() == 1 ? width / 2 : width);
     x += cosA * advance;

@@ -1,6 +1,6 @@
 #include "app/number_input.h"
 
-#include "textutil/text_utils.h"
+#include "textutil/number_parse.h"
 
 namespace rupena::app {
 
@@ -80,7 +80,7 @@ std::u16string JoinCopiedCells(const std::vector<std::vector<std::u16string>>& r
 }
 
 bool IsNotANumber(std::string_view cellBytes) noexcept {
-  return !cellBytes.empty() && !MyFunc::ParseFloat(cellBytes).has_value();
+  return !cellBytes.empty() && !rupena::text::ParseFloat(cellBytes).has_value();
 }
 
 }  // namespace rupena::app

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "exchange/file_replace.h"
-#include "textutil/text_utils.h"
+#include "textutil/number_parse.h"
 
 namespace rupena::app {
 
@@ -25,7 +25,7 @@ WindowPosition ReadPosition(const std::filesystem::path& path) noexcept {
     for (std::int32_t* field : fields) {
       if (!std::getline(in, line)) break;
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      *field = MyFunc::ParseIntOrZero(line);
+      *field = rupena::text::ParseIntOrZero(line);
     }
   } catch (...) {
     // what was read so far stands

@@ -6,7 +6,8 @@
 #include <fstream>
 #include <system_error>
 
-#include "textutil/text_utils.h"
+#include "textutil/number_parse.h"
+#include "textutil/shift_jis.h"
 
 namespace JwwGaibu {
 
@@ -24,8 +25,8 @@ struct Line {
   std::size_t n;         // field count
 
   std::string_view Field(std::size_t k) const noexcept { return fields.Field(k); }
-  double Value(std::size_t k) const noexcept { return MyFunc::ParseFloatOrZero(Field(k)); }
-  std::int32_t Int(std::size_t k) const noexcept { return MyFunc::ParseIntOrZero(Field(k)); }
+  double Value(std::size_t k) const noexcept { return rupena::text::ParseFloatOrZero(Field(k)); }
+  std::int32_t Int(std::size_t k) const noexcept { return rupena::text::ParseIntOrZero(Field(k)); }
 };
 
 // Keyword tests against literals, as fixed-length loops the compiler
@@ -54,7 +55,7 @@ std::size_t FindOnBoundary(std::string_view text, std::string_view needle) noexc
   while (at != std::string_view::npos) {
     while (i < at) {
       const bool pair =
-          MyFunc::IsCodePageLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size();
+          rupena::text::IsCodePageLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size();
       i += pair ? 2 : 1;
     }
     if (i == at) return at;
@@ -80,7 +81,7 @@ std::int32_t HexSelector(std::string_view key) noexcept {
 
 // "<kw>" followed by a number from the third byte on ("lc5", "cn3", "pn2").
 std::int32_t KeywordNumber(std::string_view key) noexcept {
-  return MyFunc::ParseIntOrZero(key.substr(2));
+  return rupena::text::ParseIntOrZero(key.substr(2));
 }
 
 // "ch" 0, "cv" 1, "cs" 2, "cr" 3, "co" 4, "cp" 5, "ct" 6, "ck" 7, "cz" 8,
@@ -274,7 +275,7 @@ void SetPointSlot(const Line& l) {
     number = at >= 2 ? l.key.substr(2, at - 2) : std::string_view();
     mark = static_cast<std::int32_t>(m) + 1;
   }
-  const std::int32_t slot = MyFunc::ParseIntOrZero(number);
+  const std::int32_t slot = rupena::text::ParseIntOrZero(number);
   if (slot < 1 || slot > 99) return;
   TJwwPointSlot& p = l.m.PointSlots[static_cast<std::size_t>(slot)];
   p.Set = true;
@@ -292,7 +293,7 @@ void SetPointRef(const Line& l) {
     const std::size_t at = FindOnBoundary(l.key, mark);
     if (at != std::string_view::npos && at >= 4) number = l.key.substr(3, at - 3);
   }
-  l.m.CurAttr.PointRef = MyFunc::ParseIntOrZero(number);
+  l.m.CurAttr.PointRef = rupena::text::ParseIntOrZero(number);
 }
 
 // --- entity lines -------------------------------------------------------------

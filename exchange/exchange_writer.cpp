@@ -8,7 +8,7 @@
 #include "exchange/drawing_model.h"
 #include "exchange/file_replace.h"
 #include "textutil/number_format.h"
-#include "textutil/text_utils.h"
+#include "textutil/shift_jis.h"
 
 namespace JwwGaibu {
 
@@ -51,7 +51,7 @@ bool EmitUnlessRepeated(TJwwModel& m, TJwwFresh fresh, V& last, const V& value, 
 void AppendReals(std::string& line, std::initializer_list<double> values) {
   for (const double v : values) {
     line += ' ';
-    line += MyFunc::FormatGeneral(v);
+    line += rupena::text::FormatGeneral(v);
   }
 }
 
@@ -121,11 +121,11 @@ void EmitTextType(TJwwModel& m, std::int32_t type, std::int32_t color, std::int3
   if (!notWritten && type == last.TextType && !freeSizeChanged) return;
   if (type == 0) {
     std::string line = "cn0 ";
-    line += MyFunc::FormatGeneral(width);
+    line += rupena::text::FormatGeneral(width);
     line += ' ';
-    line += MyFunc::FormatGeneral(height);
+    line += rupena::text::FormatGeneral(height);
     line += ' ';
-    line += MyFunc::FormatGeneral(spacing);
+    line += rupena::text::FormatGeneral(spacing);
     line += ' ';
     line += Decimal(color);
     AddOutputLine(m, line);
@@ -161,7 +161,7 @@ void EmitZFlags(TJwwModel& m, std::int32_t flags) {
 
 bool TakesText(std::string_view text, double dx, double dy) {
   if (std::fabs(dx) < 1e-8 && std::fabs(dy) < 1e-8) return false;
-  return !MyFunc::StripBlanks(text).empty();
+  return !rupena::text::StripBlanks(text).empty();
 }
 
 void EmitText(TJwwModel& m, std::int32_t kind, std::string_view text, double x, double y, double dx, double dy) {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "textutil/text_utils.h"
+#include "textutil/shift_jis.h"
 
 namespace JwwGaibu {
 
@@ -20,7 +20,7 @@ constexpr std::array<std::uint8_t, 256> MakeByteClasses() {
   for (unsigned b = 0; b < 256; ++b) {
     const auto byte = static_cast<unsigned char>(b);
     std::uint8_t c = kAppend;
-    if (MyFunc::IsLeadByte(byte)) c = kLead;
+    if (rupena::text::IsLeadByte(byte)) c = kLead;
     else if (b == 0x22) c = kQuote;
     else if (b == 0x3D) c = kEquals;
     else if (b == 0x20) c = kBlank;
@@ -245,9 +245,9 @@ void BasicFieldCutter<Scan>::Cut(std::string_view line) {
     // over the characters can tell from a trail byte.
     if (i < n && !BlockScan<Scan>::AnyDroppable(in, in + i, n - i)) {
       std::size_t keptEnd = n;
-      if (MyFunc::IsLeadByte(static_cast<unsigned char>(in[n - 1]))) {
+      if (rupena::text::IsLeadByte(static_cast<unsigned char>(in[n - 1]))) {
         std::size_t k = i;
-        while (k + 1 < n) k += MyFunc::IsLeadByte(static_cast<unsigned char>(in[k])) ? 2u : 1u;
+        while (k + 1 < n) k += rupena::text::IsLeadByte(static_cast<unsigned char>(in[k])) ? 2u : 1u;
         if (k == n - 1) keptEnd = n - 1;
       }
       std::memcpy(out + w, in + i, keptEnd - i);

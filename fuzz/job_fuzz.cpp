@@ -32,7 +32,7 @@
 #include "exchange/drawing_model.h"
 #include "exchange/exchange_reader.h"
 #include "exchange/exchange_writer.h"
-#include "textutil/text_utils.h"
+#include "textutil/shift_jis.h"
 
 namespace {
 
@@ -103,8 +103,8 @@ void RemoveFolder() {
 // partner (a text cut at 255 bytes, or a grid cell of that byte alone).
 std::string ReadBackAs(std::string_view text) {
   std::size_t last = 0;
-  for (std::size_t pos = 0; pos < text.size(); pos += MyFunc::CharLengthAt(text, pos)) last = pos;
-  if (last + 1 == text.size() && MyFunc::IsLeadByte(static_cast<unsigned char>(text[last]))) {
+  for (std::size_t pos = 0; pos < text.size(); pos += rupena::text::CharLengthAt(text, pos)) last = pos;
+  if (last + 1 == text.size() && rupena::text::IsLeadByte(static_cast<unsigned char>(text[last]))) {
     text.remove_suffix(1);
   }
   return std::string(text);
@@ -157,7 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::string> expected;
   for (int col = 1; col < view.grid.ColCount(); ++col) {
     const std::string character = view.grid.Cell(col, 0);
-    if (character == " " || character == "\x81\x40" || MyFunc::StripBlanks(character).empty()) continue;
+    if (character == " " || character == "\x81\x40" || rupena::text::StripBlanks(character).empty()) continue;
     expected.push_back(ReadBackAs(character));
   }
   const bool pointsSomewhere = std::fabs(text.DirX) >= 1e-8 || std::fabs(text.DirY) >= 1e-8;

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <system_error>
 
-namespace MyFunc {
+namespace rupena::text {
 
 namespace {
 
@@ -103,4 +103,4 @@ std::string FormatGeneral(double value) {
   return out;
 }
 
-}  // namespace MyFunc
+}  // namespace rupena::text

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace MyFunc {
+namespace rupena::text {
 
 // Rounds the exact binary value to 18 significant digits, then those digits
 // half-up to 15 (so ...4999 stays and ...5 goes up whatever follows). Zero and
@@ -13,4 +13,4 @@ namespace MyFunc {
 // hold, gives "0" as well.
 std::string FormatGeneral(double value);
 
-}  // namespace MyFunc
+}  // namespace rupena::text

@@ -15,7 +15,7 @@
 #include "exchange/exchange_reader.h"
 #include "exchange/exchange_writer.h"
 #include "textutil/number_format.h"
-#include "textutil/text_utils.h"
+#include "textutil/vector_angle.h"
 
 namespace {
 
@@ -284,19 +284,19 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Output, UpwardTextCarriesItsResiduesAsTheyCome) {
   const auto grid = Shown(Header({"lg0", "ly0", "lc1", "lt1", "lw1", "cn3", kFontLine,
                                   "ch 0 0 0 3 \"A" + kHiraganaA + "B"}));
-  const double c = std::cos(MyFunc::VectorAngle(0, 3));
+  const double c = std::cos(rupena::text::VectorAngle(0, 3));
   ASSERT_GT(c, 1e-17);
   ASSERT_LT(c, 1e-16);
   const double x2 = 0 + c * 2.5;
   const double x3 = x2 + c * 5;
   EXPECT_EQ(OkLines(grid),
             Attributes({"ch 0 0 0 3 \"A",
-                        "ch " + MyFunc::FormatGeneral(x2) + " 2.5 0 3 \"" + kHiraganaA,
-                        "ch " + MyFunc::FormatGeneral(x3) + " 7.5 0 3 \"B"}));
+                        "ch " + rupena::text::FormatGeneral(x2) + " 2.5 0 3 \"" + kHiraganaA,
+                        "ch " + rupena::text::FormatGeneral(x3) + " 7.5 0 3 \"B"}));
 #if defined(__GLIBC__)
   // with a correctly rounded cosine, as worked out by hand
-  EXPECT_EQ(MyFunc::FormatGeneral(x2), "1.53080849893419E-16");
-  EXPECT_EQ(MyFunc::FormatGeneral(x3), "4.59242549680257E-16");
+  EXPECT_EQ(rupena::text::FormatGeneral(x2), "1.53080849893419E-16");
+  EXPECT_EQ(rupena::text::FormatGeneral(x3), "4.59242549680257E-16");
 #endif
 }
 
@@ -339,7 +339,7 @@ TEST(Output, RoundTripThroughTheReader) {
 // The numbers as the file holds them after the general format.
 std::vector<std::string> Written(std::initializer_list<double> values) {
   std::vector<std::string> out;
-  for (const double v : values) out.push_back(MyFunc::FormatGeneral(v));
+  for (const double v : values) out.push_back(rupena::text::FormatGeneral(v));
   return out;
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "textutil/text_utils.h"
+#include "textutil/number_parse.h"
 
 namespace {
 
@@ -86,7 +86,7 @@ TEST(NumberInput, NotANumberIsWhatOkCountsAsZero) {
     SCOPED_TRACE("cell: \"" + c.cell + "\"");
     EXPECT_EQ(IsNotANumber(c.cell), c.marked);
     if (c.marked) {
-      EXPECT_EQ(MyFunc::ParseFloatOrZero(c.cell), 0.0);
+      EXPECT_EQ(rupena::text::ParseFloatOrZero(c.cell), 0.0);
     }
   }
 }

@@ -12,7 +12,7 @@
 
 namespace {
 
-using MyFunc::FormatGeneral;
+using rupena::text::FormatGeneral;
 
 struct Case {
   double value;
