@@ -2,14 +2,17 @@
 
 #include <string>
 
+#include "app/character_layout.h"
+#include "app/separated_output.h"
 #include "app/text_write_back.h"
-#include "exchange/drawing_model.h"
 #include "exchange/exchange_reader.h"
 #include "exchange/exchange_writer.h"
 
 namespace rupena::app {
 
 namespace {
+
+constexpr std::size_t kPickedIndex = 0;
 
 constexpr std::string_view kLabelFont = "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e";  // ＭＳ ゴシック
 constexpr std::string_view kNothingPicked =
@@ -28,34 +31,32 @@ std::string KeptTextsNotice(int count) {
 
 }  // namespace
 
-JwwGaibu::TJwwModel Model;
-
-void ResetModel() { JwwGaibu::ResetModel(Model); }
-
-void ReleaseModel() noexcept { JwwGaibu::ReleaseModel(Model); }
-
 MainForm::MainForm(FormView& view, const std::filesystem::path& exePath)
     : view_(view),
       exchangePath_(exePath.parent_path() / kExchangeFileName),
       positionPath_(PositionFilePath(exePath)) {}
 
+const exchange::TextRecord* MainForm::Picked() const noexcept {
+  return drawing_.texts.size() > kPickedIndex ? &drawing_.texts[kPickedIndex] : nullptr;
+}
+
 void MainForm::OnShown() {
-  using namespace JwwGaibu;
-  ResetModel();
-  LoadExchangeFile(Model, exchangePath_);  // a missing or broken file leaves what could be read
-  PrepareOutputState(Model);
+  drawing_ = exchange::Drawing{};
+  exchange::LoadExchangeFile(drawing_, exchangePath_);  // a missing or broken file leaves what could be read
   view_.MoveTo(ReadPosition(positionPath_));
   view_.SetPickedTextFont(kLabelFont);
   view_.SetPickedText(kNothingPicked);
-  if (Model.Texts.Count() > 0) {
-    const TJwwEntText& picked = Model.Texts[0];
-    view_.SetPickedTextFont(DisplayFontName(picked.FontName));
-    view_.SetPickedText(picked.Text);
+  const exchange::TextRecord* picked = Picked();
+  if (picked != nullptr) {
+    view_.SetPickedTextFont(DisplayFontName(picked->fontName));
+    view_.SetPickedText(picked->text);
   }
   view_.RedrawPickedTextNow();
-  FillSpacingGrid(Model, view_.Grid());
-  if (Model.Texts.Count() > 0) {
-    if (const int kept = KeptTextCount(Model); kept > 0) view_.SetStatus(KeptTextsNotice(kept));
+  FillSpacingGrid(picked, view_.Grid());
+  if (picked != nullptr) {
+    if (const int kept = KeptTextCount(drawing_, kPickedIndex); kept > 0) {
+      view_.SetStatus(KeptTextsNotice(kept));
+    }
   }
 }
 
@@ -66,18 +67,19 @@ void MainForm::OnWidthSliderMoved(int position) {
 }
 
 void MainForm::OnOk() {
-  using namespace JwwGaibu;
   if (closed_) return;
   closed_ = true;
   WritePosition(positionPath_, view_.Position());
-  if (Model.Texts.Count() == 0) {
+  const exchange::TextRecord* picked = Picked();
+  if (picked == nullptr) {
     view_.Close();
     return;
   }
   view_.SetStatus(kProcessing);
-  EmitSeparatedChars(Model, view_.Grid());
-  WriteExchangeFile(Model, exchangePath_);  // on failure the host's file stays as it was
-  ReleaseModel();
+  exchange::ExchangeWriter writer(drawing_);
+  const std::vector<double> spacings = GridSpacings(view_.Grid());
+  EmitSeparatedText(writer, drawing_, kPickedIndex, PlaceCharacters(*picked, spacings));
+  writer.WriteFile(exchangePath_);  // on failure the host's file stays as it was
   view_.SetStatus(kGenerating);
   view_.Close();
 }

@@ -1,24 +1,16 @@
 // What the main window does when it is shown, on OK, on Cancel and when the
-// slider moves, as plain C++ over a small view interface. The Win32 window
-// implements the view and forwards its events here; tests use a fake.
+// width slider moves, as plain C++ over a small view interface. The Win32
+// window implements the view and forwards its events here; tests use a fake.
 #pragma once
 
 #include <filesystem>
 #include <string_view>
 
-#include "app/char_layout.h"
 #include "app/position_file.h"
-#include "exchange/drawing_model.h"
+#include "app/spacing_grid.h"
+#include "exchange/drawing.h"
 
 namespace rupena::app {
-
-// The drawing of the tool's one run: loaded when the window is shown,
-// written back on OK.
-extern JwwGaibu::TJwwModel Model;
-
-// ResetModel and ReleaseModel of the exchange module, on Model.
-void ResetModel();
-void ReleaseModel() noexcept;
 
 // The window as the lifecycle sees it. Captions and font names are CP932
 // bytes; the view converts them at its edge.
@@ -26,7 +18,7 @@ class FormView {
  public:
   virtual ~FormView() = default;
   virtual SpacingGrid& Grid() = 0;
-  virtual void SetPickedTextFont(std::string_view fontName) = 0;  // the picked-text label
+  virtual void SetPickedTextFont(std::string_view fontName) = 0;
   virtual void SetPickedText(std::string_view caption) = 0;
   virtual void RedrawPickedTextNow() = 0;
   virtual void SetStatus(std::string_view caption) = 0;  // shown at once
@@ -40,6 +32,8 @@ inline constexpr int kMinCellWidth = 5;
 inline constexpr int kMaxCellWidth = 100;
 inline constexpr int kInitialCellWidth = 32;
 
+// The tool's one run: the drawing the host handed over, read when the window
+// is shown and written back, split, on OK.
 class MainForm {
  public:
   // `exePath` is the running executable: its folder holds the exchange file,
@@ -51,13 +45,18 @@ class MainForm {
   void OnCancel();
   void OnWidthSliderMoved(int position);
 
-  const std::filesystem::path& ExchangePath() const { return exchangePath_; }
-  const std::filesystem::path& PositionPath() const { return positionPath_; }
+  const exchange::Drawing& HandedOver() const noexcept { return drawing_; }
+  const std::filesystem::path& ExchangePath() const noexcept { return exchangePath_; }
+  const std::filesystem::path& PositionPath() const noexcept { return positionPath_; }
 
  private:
+  // The text that is split: the first one handed over, or none.
+  const exchange::TextRecord* Picked() const noexcept;
+
   FormView& view_;
   std::filesystem::path exchangePath_;
   std::filesystem::path positionPath_;
+  exchange::Drawing drawing_;
   bool closed_ = false;  // OK and Cancel each end the run; a second one is ignored
 };
 

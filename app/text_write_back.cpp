@@ -1,90 +1,81 @@
 #include "app/text_write_back.h"
 
-#include <cstddef>
-
-#include "exchange/exchange_writer.h"
-
 namespace rupena::app {
 
-using namespace JwwGaibu;
+using namespace exchange;
 
 namespace {
 
-bool Takes(const TJwwEntText& text) { return TakesText(text.Text, text.DirX, text.DirY); }
+bool Takes(const TextRecord& text) {
+  return TakesText(text.text, text.directionX, text.directionY);
+}
 
 // The text of an order entry, unless it is the picked text or no text.
-const TJwwEntText* OtherText(const TJwwModel& m, const TJwwOrder& entry) {
-  const auto index = static_cast<std::size_t>(entry.Index);
-  if (entry.Kind == kKindText && index > 0) return &m.Texts[index];
-  if (entry.Kind == kKindMsgText) return &m.MsgTexts[index].Text;
+const TextRecord* OtherText(const Drawing& d, const OrderEntry& entry, std::size_t picked) {
+  const auto index = static_cast<std::size_t>(entry.index);
+  if (entry.kind == EntityKind::kText && index != picked) return &d.texts[index];
+  if (entry.kind == EntityKind::kDimension) return &d.dimensions[index].value;
   return nullptr;
 }
 
 template <typename Visit>
-void ForEachEntity(const TJwwModel& m, Visit visit) {
-  const BlockTable<TJwwOrder>& order = m.EntityOrder;
-  for (std::size_t i = 0; i < static_cast<std::size_t>(order.Count()); ++i) visit(order[i]);
+void ForEachEntity(const Drawing& d, Visit visit) {
+  for (std::size_t i = 0; i < d.entityOrder.size(); ++i) visit(d.entityOrder[i]);
 }
 
-void EmitLineAttributes(TJwwModel& m, const TJwwEntHead& head) {
-  EmitLayerGroup(m, head.LayerGroup);
-  EmitLayer(m, head.Layer);
-  EmitLineColor(m, head.Color, 0);
-  EmitLineType(m, head.LineType, 0);
-  EmitLineWidth(m, head.LineWidth);
+void EmitLineAttributes(ExchangeWriter& w, const EntityHeader& head) {
+  w.EmitLayerGroup(head.layerGroup);
+  w.EmitLayer(head.layer);
+  w.EmitLineColor(head.color);
+  w.EmitLineType(head.lineType);
+  w.EmitLineWidth(head.lineWidth);
 }
 
-void WriteBackText(TJwwModel& m, const TJwwEntText& text) {
-  EmitTextAttributes(m, text);
-  EmitTextCommand(m, text, text.Text, text.X1, text.Y1);
+void WriteBackText(ExchangeWriter& w, const TextRecord& text) {
+  EmitTextAttributes(w, text);
+  if (!Takes(text)) return;
+  w.EmitZFlags(text.zFlags);
+  w.EmitText(text.textKind, text.text, text.x, text.y, text.directionX, text.directionY);
 }
 
-void WriteBackDimension(TJwwModel& m, const TJwwEntMsgText& dimension) {
-  const TJwwEntLine& line = dimension.Line;
-  const bool withValue = Takes(dimension.Text);
-  if (withValue) AddOutputLine(m, "msg");
-  EmitLineAttributes(m, line);
-  EmitZFlags(m, line.ZFlags);
-  EmitPlainLine(m, line.X1, line.Y1, line.X2, line.Y2);
+void WriteBackDimension(ExchangeWriter& w, const DimensionRecord& dimension) {
+  const LineRecord& line = dimension.line;
+  const bool withValue = Takes(dimension.value);
+  if (withValue) w.AddLine("msg");
+  EmitLineAttributes(w, line);
+  w.EmitZFlags(line.zFlags);
+  w.EmitPlainLine(line.x1, line.y1, line.x2, line.y2);
   if (!withValue) return;
   // the value may come under another colour, type or width than its line
-  EmitLineAttributes(m, dimension);
-  WriteBackText(m, dimension.Text);
-  AddOutputLine(m, "#");
+  EmitLineAttributes(w, dimension);
+  WriteBackText(w, dimension.value);
+  w.AddLine("#");
 }
 
 }  // namespace
 
-void EmitTextAttributes(TJwwModel& m, const TJwwEntText& text) {
-  EmitLayerGroup(m, text.LayerGroup);
-  EmitLayer(m, text.Layer);
-  EmitTextType(m, text.TextType, text.Color, 0, text.CharWidth, text.CharHeight, text.CharSpacing);
-  EmitCharStyle(m, 0);
-  EmitFontName(m, text.FontName);
+void EmitTextAttributes(ExchangeWriter& w, const TextRecord& text) {
+  w.EmitLayerGroup(text.layerGroup);
+  w.EmitLayer(text.layer);
+  w.EmitTextType(text.textType, text.color, text.charWidth, text.charHeight, text.charSpacing);
+  w.EmitBasePoint(0);
+  w.EmitFontName(text.fontName);
 }
 
-void EmitTextCommand(TJwwModel& m, const TJwwEntText& text, std::string_view chars, double x,
-                     double y) {
-  if (!TakesText(chars, text.DirX, text.DirY)) return;
-  EmitZFlags(m, text.ZFlags);
-  EmitText(m, text.TextKind, chars, x, y, text.DirX, text.DirY);
-}
-
-void WriteBackOtherTexts(TJwwModel& m) {
-  ForEachEntity(m, [&m](const TJwwOrder& entry) {
-    const auto index = static_cast<std::size_t>(entry.Index);
-    if (entry.Kind == kKindMsgText) {
-      WriteBackDimension(m, m.MsgTexts[index]);
-    } else if (const TJwwEntText* text = OtherText(m, entry)) {
-      WriteBackText(m, *text);
+void WriteBackOtherTexts(ExchangeWriter& w, const Drawing& d, std::size_t picked) {
+  ForEachEntity(d, [&](const OrderEntry& entry) {
+    if (entry.kind == EntityKind::kDimension) {
+      WriteBackDimension(w, d.dimensions[static_cast<std::size_t>(entry.index)]);
+    } else if (const TextRecord* text = OtherText(d, entry, picked)) {
+      WriteBackText(w, *text);
     }
   });
 }
 
-int KeptTextCount(const TJwwModel& m) {
+int KeptTextCount(const Drawing& d, std::size_t picked) {
   int count = 0;
-  ForEachEntity(m, [&m, &count](const TJwwOrder& entry) {
-    const TJwwEntText* text = OtherText(m, entry);
+  ForEachEntity(d, [&](const OrderEntry& entry) {
+    const TextRecord* text = OtherText(d, entry, picked);
     if (text != nullptr && Takes(*text)) ++count;
   });
   return count;

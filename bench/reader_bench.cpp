@@ -1,7 +1,7 @@
 // Times the exchange reader on one file.
 //
 //   reader_bench FILE [REPEAT]   loads FILE REPEAT times (default 5), each
-//                                after ResetModel, and prints the first and
+//                                into a new drawing, and prints the first and
 //                                the best time of LoadExchangeFile
 //   reader_bench --once FILE     loads FILE once and prints the peak resident
 //                                memory of the whole process, before and after,
@@ -25,44 +25,44 @@
 #define RUPENA_HAVE_RUSAGE 1
 #endif
 
-#include "exchange/drawing_model.h"
+#include "exchange/drawing.h"
 #include "exchange/exchange_reader.h"
 
 namespace {
 
-using JwwGaibu::TJwwModel;
+using rupena::exchange::Drawing;
 
-double LoadSeconds(TJwwModel& model, const std::filesystem::path& file, bool& ok) {
-  JwwGaibu::ResetModel(model);
+double LoadSeconds(Drawing& drawing, const std::filesystem::path& file, bool& ok) {
+  drawing = Drawing{};
   const auto start = std::chrono::steady_clock::now();
-  ok = JwwGaibu::LoadExchangeFile(model, file);
+  ok = rupena::exchange::LoadExchangeFile(drawing, file);
   const auto stop = std::chrono::steady_clock::now();
   return std::chrono::duration<double>(stop - start).count();
 }
 
 // What the load produced, so that a figure always comes with evidence that
 // the reader did the work.
-void PrintModel(const TJwwModel& model) {
-  std::cout << "entities " << model.EntityOrder.Count() << '\n';
-  JwwGaibu::ForEachEntityTable(
-      [](std::int32_t, std::string_view name, const auto& table) {
-        if (table.Count() != 0) std::cout << "model_" << name << ' ' << table.Count() << '\n';
+void PrintDrawing(const Drawing& drawing) {
+  std::cout << "entities " << drawing.entityOrder.size() << '\n';
+  rupena::exchange::ForEachEntityTable(
+      [](rupena::exchange::EntityKind, std::string_view name, const auto& table) {
+        if (!table.empty()) std::cout << "drawing_" << name << ' ' << table.size() << '\n';
       },
-      model);
+      drawing);
 }
 
 // Where the memory of a load goes: records held per table, count times
 // record size (the strings' own heap bytes not included).
-void PrintTableBytes(const TJwwModel& model) {
+void PrintTableBytes(const Drawing& drawing) {
   std::size_t total = 0;
-  const auto print = [&total](std::int32_t, std::string_view name, const auto& table) {
+  const auto print = [&total](rupena::exchange::EntityKind, std::string_view name, const auto& table) {
     using Record = std::remove_cvref_t<decltype(table[0])>;
-    const std::size_t bytes = static_cast<std::size_t>(table.Count()) * sizeof(Record);
+    const std::size_t bytes = table.size() * sizeof(Record);
     total += bytes;
     if (bytes != 0) std::cout << "table_bytes_" << name << ' ' << bytes << '\n';
   };
-  print(0, "EntityOrder", model.EntityOrder);
-  JwwGaibu::ForEachEntityTable(print, model);
+  print(rupena::exchange::EntityKind{}, "entityOrder", drawing.entityOrder);
+  rupena::exchange::ForEachEntityTable(print, drawing);
   std::cout << "table_bytes " << total << '\n';
 }
 
@@ -74,13 +74,13 @@ long PeakRssKiB() {
 }
 #endif
 
-int Once(TJwwModel& model, const std::filesystem::path& file) {
+int Once(Drawing& drawing, const std::filesystem::path& file) {
 #ifdef RUPENA_HAVE_RUSAGE
   // The high-water mark before loading is the program's own baseline (code,
-  // C++ runtime, the reset model); it is part of the peak below.
+  // C++ runtime, an empty drawing); it is part of the peak below.
   const long baseline = PeakRssKiB();
   bool ok = false;
-  const double seconds = LoadSeconds(model, file, ok);
+  const double seconds = LoadSeconds(drawing, file, ok);
   const long peak = PeakRssKiB();
   if (!ok) {
     std::cerr << "reader_bench: loading " << file << " failed\n";
@@ -88,24 +88,23 @@ int Once(TJwwModel& model, const std::filesystem::path& file) {
   }
   std::cout << "seconds " << seconds << "\nbaseline_rss_kib " << baseline << "\npeak_rss_kib "
             << peak << '\n';
-  PrintModel(model);
-  PrintTableBytes(model);
-  JwwGaibu::ReleaseModel(model);
+  PrintDrawing(drawing);
+  PrintTableBytes(drawing);
   return 0;
 #else
-  (void)model;
+  (void)drawing;
   (void)file;
   std::cerr << "reader_bench: no getrusage on this platform\n";
   return 1;
 #endif
 }
 
-int Repeat(TJwwModel& model, const std::filesystem::path& file, int repeat) {
+int Repeat(Drawing& drawing, const std::filesystem::path& file, int repeat) {
   double first = 0.0;
   double best = 0.0;
   for (int i = 0; i < repeat; ++i) {
     bool ok = false;
-    const double seconds = LoadSeconds(model, file, ok);
+    const double seconds = LoadSeconds(drawing, file, ok);
     if (!ok) {
       std::cerr << "reader_bench: loading " << file << " failed\n";
       return 1;
@@ -115,23 +114,22 @@ int Repeat(TJwwModel& model, const std::filesystem::path& file, int repeat) {
   }
   std::cout << "repeat " << repeat << "\nfirst_seconds " << first << "\nbest_seconds " << best
             << '\n';
-  PrintModel(model);
-  JwwGaibu::ReleaseModel(model);
+  PrintDrawing(drawing);
   return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  TJwwModel model;
-  if (argc == 3 && std::string_view(argv[1]) == "--once") return Once(model, argv[2]);
-  if (argc == 2) return Repeat(model, argv[1], 5);
+  Drawing drawing;
+  if (argc == 3 && std::string_view(argv[1]) == "--once") return Once(drawing, argv[2]);
+  if (argc == 2) return Repeat(drawing, argv[1], 5);
   if (argc == 3) {
     const std::string_view text(argv[2]);
     int repeat = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), repeat);
     if (ec == std::errc{} && end == text.data() + text.size() && repeat > 0)
-      return Repeat(model, argv[1], repeat);
+      return Repeat(drawing, argv[1], repeat);
   }
   std::cerr << "usage: reader_bench FILE [REPEAT]\n       reader_bench --once FILE\n";
   return 2;

@@ -1,68 +1,62 @@
-// Reads the host's exchange file into a drawing model: the ordered rule
-// table and the entity rules, over the line source and the field cutter.
+// Reads the host's exchange file into a drawing: lines from the line
+// source, cut into fields, applied by the ordered rule table.
 //
-// Tolerant by design: no line can make loading fail. A line that no rule
-// takes changes nothing, malformed numbers read as 0, texts and font names
-// are cut to 255 bytes, and nothing in the input can throw out of these
-// functions, crash or loop.
+// Tolerant by design: no line can make reading fail. A line that no rule
+// takes changes nothing, malformed numbers read as 0, and nothing in the
+// input can throw out of these functions, crash or loop, whatever the
+// drawing read into held before.
 #pragma once
 
 #include <filesystem>
 #include <string_view>
 
-#include "exchange/drawing_model.h"
+#include "exchange/drawing.h"
 #include "exchange/field_cutter.h"
 #include "exchange/line_source.h"
+#include "exchange/reader_state.h"
 
-namespace JwwGaibu {
+namespace rupena::exchange {
 
-// Applies lines to one model. What it keeps from line to line is its own,
-// never the model's: the cutter's buffer, and the font name the last text
-// record got, which the next text records share while it stays current.
-//
-// Scan chooses the variant of the cutter and the line source (byte_scan.h);
-// every variant reads alike. ExchangeReader is the one this platform runs.
-template <ByteScan Scan>
-class BasicExchangeReader {
+// Applies lines to one drawing, adding what they describe to it. What it
+// carries from line to line (ReaderState) is its own, never the drawing's;
+// a new reader starts as the file's first line finds the host's defaults.
+class ExchangeReader {
  public:
-  explicit BasicExchangeReader(TJwwModel& model) noexcept : model_(model) {}
+  explicit ExchangeReader(Drawing& drawing) : drawing_(drawing) {}
+  ExchangeReader(const ExchangeReader&) = delete;
+  ExchangeReader& operator=(const ExchangeReader&) = delete;
 
-  // As ReadExchangeLine, on this reader's model.
+  // Applies one line (without its line end). Should memory run out, the
+  // rest of the line's effects are skipped and no figure is left half
+  // stored.
   void ReadLine(std::string_view line) noexcept;
 
   // Applies every line `source` gives. Returns false when memory ran out or
-  // the source threw (the lines before stay applied, no record is left
-  // half-filled); true when the source ran to its end.
-  bool ReadLines(BasicLineSource<Scan>& source) noexcept;
+  // the source threw (the lines before stay applied); true when the source
+  // ran to its end.
+  bool ReadLines(LineSource& source) noexcept;
+
+  // Reads the whole file at `path`, as LoadExchangeFile.
+  bool ReadFile(const std::filesystem::path& path) noexcept;
+
+  const ReaderState& State() const noexcept { return state_; }
 
  private:
-  TJwwModel& model_;
-  BasicFieldCutter<Scan> cutter_;
-  TJwwFontName font_;
+  Drawing& drawing_;
+  ReaderState state_;
+  FieldCutter cutter_;
 };
 
-extern template class BasicExchangeReader<ByteScan::kPlain>;
-extern template class BasicExchangeReader<ByteScan::kSse2>;
+// Reads `bytes`, split into lines as a file is, into `drawing`. Returns
+// false only when memory ran out (what was read before stays).
+bool LoadExchangeBytes(Drawing& drawing, std::string_view bytes) noexcept;
 
-using ExchangeReader = BasicExchangeReader<kNativeScan>;
+// Reads the whole file at `path` into `drawing`. Lines end at LF or CR LF;
+// a lone CR is dropped; a Ctrl-Z where a line begins ends the file, inside a
+// line it ends that line. Returns false when the file does not exist
+// (drawing untouched) or reading failed part-way (what was read before
+// stays; this includes running out of memory and a file that yields fewer
+// bytes than its size); true when it was read to its end.
+bool LoadExchangeFile(Drawing& drawing, const std::filesystem::path& path) noexcept;
 
-// Applies one line (without its line end) to `model`. Does not throw:
-// should memory run out, the rest of the line's effects are skipped and no
-// record is left half-filled.
-void ReadExchangeLine(TJwwModel& model, std::string_view line) noexcept;
-
-// Reads `bytes`, split into lines as LoadExchangeFile splits a file, into
-// `model`, which the caller has reset. Returns false only when memory ran
-// out (what was read before stays).
-bool LoadExchangeBytes(TJwwModel& model, std::string_view bytes) noexcept;
-
-// Reads the whole file at `path` into `model`, which the caller has reset.
-// Lines end at LF or CR LF; a lone CR is dropped; a Ctrl-Z where a line
-// begins ends the file, inside a line it ends that line. Returns false when
-// the file does not exist (model untouched) or reading failed part-way
-// (what was read before stays; this includes running out of memory and a
-// file that yields fewer bytes than its size); true when it was read to its
-// end. Does not throw.
-bool LoadExchangeFile(TJwwModel& model, const std::filesystem::path& path) noexcept;
-
-}  // namespace JwwGaibu
+}  // namespace rupena::exchange

@@ -2,68 +2,124 @@
 // attribute lines that repeat what was written last, and writes the
 // collected lines as the new exchange file.
 //
-// Every operation works on the model it is given. The writer's memory is the
-// model's CurAttr and AttrFresh, as PrepareOutputState leaves them after
-// loading: a set AttrFresh flag means "not written yet", so the first
-// request of each attribute is written whatever its value. Every Emit...
-// appends to the model's OutputLines; lines are cut to 255 bytes without
-// regard to two-byte characters.
+// A writer starts with nothing written: the first request of each attribute
+// is written whatever its value. Afterwards a request is written only when
+// its value differs from the one written last. Lines are kept whole.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "exchange/drawing_model.h"
+#include "exchange/drawing.h"
+#include "exchange/records.h"
 
-namespace JwwGaibu {
+namespace rupena::exchange {
 
-void AddOutputLine(TJwwModel& m, std::string_view text);
+// How a colour or line-type number of a request is written: as given, or
+// first translated into the host's output numbering (MapColorNumber,
+// MapLineTypeNumber).
+enum class Numbering { kAsGiven, kMapped };
 
-// "lg" + hexadecimal group; writing it also forces the next EmitLayer.
-void EmitLayerGroup(TJwwModel& m, std::int32_t group);
-// "ly" + hexadecimal layer.
-void EmitLayer(TJwwModel& m, std::int32_t layer);
-// "lc" + colour; mapped == 1 translates through MapColorNumber first.
-void EmitLineColor(TJwwModel& m, std::int32_t color, std::int32_t mapped);
-// "pn" + colour, with its own memory.
-void EmitPointColor(TJwwModel& m, std::int32_t color, std::int32_t mapped);
-// "lt" + type; mapped == 1 translates through MapLineTypeNumber first.
-void EmitLineType(TJwwModel& m, std::int32_t type, std::int32_t mapped);
-// "lw" + width, only when the host's file had a line width at all. -1 means
-// the first width of the file; outside 0..30000 becomes 0.
-void EmitLineWidth(TJwwModel& m, std::int32_t width);
-// "cn" + type, or "cn0 w h d colour" for free size. A type outside 0..10
-// means the file's first text type (and its free size when that is 0).
-void EmitTextType(TJwwModel& m, std::int32_t type, std::int32_t color, std::int32_t mapped,
-                  double width, double height, double spacing);
-// "cc" + style; outside 0..8 becomes 0.
-void EmitCharStyle(TJwwModel& m, std::int32_t style);
-// cn"$ + name; "" and "<>" mean the file's first font name.
-void EmitFontName(TJwwModel& m, std::string_view name);
-// One "z1".."z5" line per set bit; "z4" only when "z5" is not set.
-void EmitZFlags(TJwwModel& m, std::int32_t flags);
-// A text command as two lines, the command ending in a blank and a double
-// quote, then the text, which the file writer joins. Writes nothing unless
-// TakesText holds.
-void EmitText(TJwwModel& m, std::int32_t kind, std::string_view text, double x, double y, double dx,
-              double dy);
+// The output numbering of colours: n <= 0 is the file's first line colour,
+// 1..9 stay, 10 and above become 101 and above.
+std::int32_t MapColorNumber(const FirstAttributes& first, std::int32_t n) noexcept;
+// Of line types: n <= 0 is the file's first line type, 1..9 stay, 10..18
+// become 11..19, 19 and above 31 and above.
+std::int32_t MapLineTypeNumber(const FirstAttributes& first, std::int32_t n) noexcept;
+
 // Whether EmitText writes a command: false for a direction vector with both
 // components below 1e-8 in magnitude, or for a text made only of blanks and
 // control characters.
 bool TakesText(std::string_view text, double dx, double dy);
-// A line without a keyword, as the host writes it: a blank, then the four
-// coordinates x1 y1 x2 y2.
-void EmitPlainLine(TJwwModel& m, double x1, double y1, double x2, double y2);
 
-// The collected lines as the file's bytes: CR LF line ends, a line ending in
-// a double quote joined with the one after it, "hq" alone for an empty list.
-std::string ExchangeFileBytes(const TJwwModel& m);
+class ExchangeWriter {
+ public:
+  // The drawing gives the fallbacks of the first attributes and whether the
+  // host's file had line widths at all; the writer keeps a copy of both.
+  explicit ExchangeWriter(const Drawing& drawing);
 
-// Replaces the file at `path` with ExchangeFileBytes(). Crash-safe: the file
-// is either the complete output or exactly as it was before (absent if it
-// was absent). Returns false on failure; the output list is unchanged.
-bool WriteExchangeFile(const TJwwModel& m, const std::filesystem::path& path);
+  // Appends `line` as it is: "hd", "bz", "msg", "#".
+  void AddLine(std::string_view line);
 
-}  // namespace JwwGaibu
+  // "lg" + hexadecimal group; writing it also forces the next EmitLayer.
+  void EmitLayerGroup(std::int32_t group);
+  // "ly" + hexadecimal layer.
+  void EmitLayer(std::int32_t layer);
+  // "lc" + colour.
+  void EmitLineColor(std::int32_t color, Numbering numbering = Numbering::kAsGiven);
+  // "pn" + colour, with a memory of its own.
+  void EmitPointColor(std::int32_t color, Numbering numbering = Numbering::kAsGiven);
+  // "lt" + type.
+  void EmitLineType(std::int32_t type, Numbering numbering = Numbering::kAsGiven);
+  // "lw" + width, only when the host's file had a line width at all. -1
+  // means the file's first width; outside 0..30000 becomes 0.
+  void EmitLineWidth(std::int32_t width);
+  // "cn" + type, or "cn0 w h d colour" for free size. A type outside 0..10
+  // means the file's first text type (and its free size when that is 0).
+  void EmitTextType(std::int32_t type, std::int32_t color, double width, double height,
+                    double spacing, Numbering numbering = Numbering::kAsGiven);
+  // "cc" + base point; outside 0..8 becomes 0.
+  void EmitBasePoint(std::int32_t basePoint);
+  // cn"$ + name; "" and "<>" mean the file's first font name.
+  void EmitFontName(std::string_view name);
+  // One "z1".."z5" line per set bit; "z4" only when "z5" is not set.
+  void EmitZFlags(std::int32_t flags);
+  // The text command: keyword, x y dx dy, a blank, a double quote and the
+  // text, as one line. Writes nothing unless TakesText holds.
+  void EmitText(std::int32_t kind, std::string_view text, double x, double y, double dx, double dy);
+  // A line without a keyword, as the host writes it: a blank, then the four
+  // coordinates x1 y1 x2 y2.
+  void EmitPlainLine(double x1, double y1, double x2, double y2);
+
+  const std::vector<std::string>& Lines() const noexcept { return lines_; }
+
+  // The lines as the file's bytes: each ended by CR LF; "hq" alone when
+  // there are none, which tells the host that nothing was done.
+  std::string FileBytes() const;
+
+  // Replaces the file at `path` with FileBytes(). Crash-safe: the file is
+  // either the complete output or exactly as it was before (absent if it was
+  // absent). Returns false on failure.
+  bool WriteFile(const std::filesystem::path& path) const;
+
+ private:
+  enum class Attribute : std::size_t {
+    kLayerGroup,
+    kLayer,
+    kLineColor,
+    kLineType,
+    kLineWidth,
+    kTextType,
+    kBasePoint,
+    kFontName,
+    kPointColor,
+    kCount
+  };
+
+  // What was written last of each attribute.
+  struct Written : AttributeValues {
+    std::int32_t basePoint = 0;
+    std::string fontName{kDefaultFontName};
+    std::int32_t pointColor = 1;
+  };
+
+  template <typename V>
+  bool EmitUnlessRepeated(Attribute attribute, V& last, const V& value, std::string_view keyword,
+                          std::string_view text);
+  bool& IsWritten(Attribute attribute) noexcept {
+    return written_[static_cast<std::size_t>(attribute)];
+  }
+
+  FirstAttributes first_;
+  bool hasLineWidths_;
+  Written last_;
+  std::array<bool, static_cast<std::size_t>(Attribute::kCount)> written_{};
+  std::vector<std::string> lines_;
+};
+
+}  // namespace rupena::exchange

@@ -6,28 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "exchange/byte_scan.h"
-
-namespace JwwGaibu {
-
-// The fields of the line a cutter cut last.
-class CutFields {
- public:
-  static constexpr std::size_t kMaxFields = 32;
-
-  std::size_t Count() const noexcept { return count_; }
-  // Field k, or "" for k >= Count(). Valid until the next cut.
-  std::string_view Field(std::size_t k) const noexcept {
-    return k < count_ ? std::string_view(bytes_).substr(begin_[k], end_[k] - begin_[k])
-                      : std::string_view();
-  }
-
- protected:
-  std::string bytes_;  // the kept bytes of all fields, back to back
-  std::array<std::size_t, kMaxFields> begin_{};
-  std::array<std::size_t, kMaxFields> end_{};
-  std::size_t count_ = 0;
-};
+namespace rupena::exchange {
 
 // Cuts a line into fields by the host's rules: blanks and tabs separate
 // fields until a double quote (dropped) or "=" (kept) ends splitting for the
@@ -36,21 +15,28 @@ class CutFields {
 // are dropped. A blank at the end opens an empty last field. At most
 // kMaxFields fields are kept; a longer line keeps the first ones and counts
 // kMaxFields.
-//
-// Scan chooses how the line is searched (byte_scan.h); every variant cuts
-// every line the same way. FieldCutter is the one this platform runs.
-template <ByteScan Scan>
-class BasicFieldCutter : public CutFields {
+class FieldCutter {
  public:
+  static constexpr std::size_t kMaxFields = 32;
+
   // Cuts `line` (without its line end). Allocates only when a line is
   // longer than any cut before (the fields share one buffer); throws only
   // std::bad_alloc then.
   void Cut(std::string_view line);
+
+  std::size_t Count() const noexcept { return count_; }
+  // Field k of the line cut last, or "" for k >= Count(). Valid until the
+  // next cut.
+  std::string_view Field(std::size_t k) const noexcept {
+    return k < count_ ? std::string_view(bytes_).substr(begin_[k], end_[k] - begin_[k])
+                      : std::string_view();
+  }
+
+ private:
+  std::string bytes_;  // the kept bytes of all fields, back to back
+  std::array<std::size_t, kMaxFields> begin_{};
+  std::array<std::size_t, kMaxFields> end_{};
+  std::size_t count_ = 0;
 };
 
-extern template class BasicFieldCutter<ByteScan::kPlain>;
-extern template class BasicFieldCutter<ByteScan::kSse2>;
-
-using FieldCutter = BasicFieldCutter<kNativeScan>;
-
-}  // namespace JwwGaibu
+}  // namespace rupena::exchange

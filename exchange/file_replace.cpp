@@ -3,7 +3,7 @@
 #include <fstream>
 #include <system_error>
 
-namespace JwwGaibu {
+namespace rupena::exchange {
 
 namespace {
 
@@ -41,4 +41,4 @@ bool ReplaceFileContents(const std::filesystem::path& path, std::string_view byt
   }
 }
 
-}  // namespace JwwGaibu
+}  // namespace rupena::exchange

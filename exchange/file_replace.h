@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string_view>
 
-namespace JwwGaibu {
+namespace rupena::exchange {
 
 // Writes `bytes` to a temporary file beside `path`, flushes and closes it,
 // then renames it over `path`. Returns true when `path` now holds exactly
@@ -12,4 +12,4 @@ namespace JwwGaibu {
 // as it was before the call (absent if it was absent). Never throws.
 bool ReplaceFileContents(const std::filesystem::path& path, std::string_view bytes) noexcept;
 
-}  // namespace JwwGaibu
+}  // namespace rupena::exchange

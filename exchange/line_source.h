@@ -9,9 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "exchange/byte_scan.h"
-
-namespace JwwGaibu {
+namespace rupena::exchange {
 
 // Splits bytes into lines by the exchange file's rules: a line ends at LF;
 // the CR of a CR LF goes with the line end and any other CR is dropped from
@@ -19,24 +17,20 @@ namespace JwwGaibu {
 // begins ends the input; inside a line it ends that line, the rest of the
 // physical line is skipped, and a second Ctrl-Z in that rest ends the input
 // after the line. Nothing else about a line's bytes is looked at.
-//
-// Scan chooses how the bytes are searched (byte_scan.h); every variant gives
-// the same lines. LineSource is the one this platform runs.
-template <ByteScan Scan>
-class BasicLineSource {
+class LineSource {
  public:
   static constexpr std::size_t kChunk = std::size_t{1} << 20;
 
   // The lines of `bytes`, which must stay valid while lines are taken.
-  explicit BasicLineSource(std::string_view bytes) noexcept;
+  explicit LineSource(std::string_view bytes) noexcept;
 
   // The lines of what `in` yields, read about `chunk` bytes at a time as
   // lines are taken. A stream that stops early, for an error or not, simply
   // ends the input; BytesRead() tells how far it got.
-  explicit BasicLineSource(std::streambuf& in, std::size_t chunk = kChunk) noexcept;
+  explicit LineSource(std::streambuf& in, std::size_t chunk = kChunk) noexcept;
 
-  BasicLineSource(const BasicLineSource&) = delete;
-  BasicLineSource& operator=(const BasicLineSource&) = delete;
+  LineSource(const LineSource&) = delete;
+  LineSource& operator=(const LineSource&) = delete;
 
   // Sets `line` to the next line, without its line end and dropped CRs, and
   // returns true; returns false once the input has ended. The view stays
@@ -51,29 +45,20 @@ class BasicLineSource {
   bool EndedByCtrlZ() const noexcept { return endedByCtrlZ_; }
 
  private:
-  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
   // A buffer grown beyond this for a long line shrinks back after it.
   static constexpr std::size_t kKeep = 4 * kChunk;
 
-  // The position of the next LF from scanned_ on, or kNone when the bytes
-  // at hand hold none (all of them are scanned then).
-  std::size_t FindLineFeed() noexcept;
   // Takes more bytes from the stream behind the unfinished line; false when
   // there are none.
   bool Refill();
-  // A physical line, without its LF, as the rules want it; `clean` when it
-  // is known to hold no CR or Ctrl-Z but perhaps a last CR. False when a
+  // A physical line, without its LF, as the rules want it. False when a
   // Ctrl-Z at its start ends the input.
-  bool Finish(std::string_view physical, bool clean, std::string_view& line);
+  bool Finish(std::string_view physical, std::string_view& line);
 
-  const char* data_;                // the bytes at hand
-  std::size_t size_;                // how many
-  std::size_t lineStart_ = 0;       // where the next line begins
-  std::size_t scanned_ = 0;         // bytes before this hold no LF after lineStart_
-  std::size_t firstSpecial_ = kNone;  // first CR or Ctrl-Z of the next line
-  std::uint64_t lineFeeds_ = 0;     // marks of the block at block_, as yet unused
-  std::uint64_t specials_ = 0;
-  std::size_t block_ = 0;
+  const char* data_;           // the bytes at hand
+  std::size_t size_;           // how many
+  std::size_t lineStart_ = 0;  // where the next line begins
+  std::size_t scanned_ = 0;    // bytes before this hold no LF after lineStart_
 
   std::streambuf* in_ = nullptr;
   std::size_t chunk_ = 0;
@@ -86,9 +71,4 @@ class BasicLineSource {
   std::string scratch_;  // a line without its CRs
 };
 
-extern template class BasicLineSource<ByteScan::kPlain>;
-extern template class BasicLineSource<ByteScan::kSse2>;
-
-using LineSource = BasicLineSource<kNativeScan>;
-
-}  // namespace JwwGaibu
+}  // namespace rupena::exchange

@@ -1,21 +1,19 @@
 // libFuzzer target for the exchange reader.
 //
-// Each input is loaded from memory through the line source, as the tool
-// loads the host's file (ResetModel, LoadExchangeBytes, PrepareOutputState),
-// so that nothing but the reader costs time. Besides crashes, leaks and hangs
+// Each input is read from memory through the line source into a drawing
+// made by its default constructor, as the tool reads the host's file, so
+// that nothing but the reader costs time. Besides crashes, leaks and hangs
 // it reports:
-//   - a model that breaks its own invariants (order list against the tables,
-//     short strings over 255 bytes, layer numbers outside 0..15, ...),
-//   - a model that differs from the one the plain reader (the variant
-//     targets without SSE2 run) builds from the same bytes cut into lines by
-//     a reference written for clarity: LF, CR LF and Ctrl-Z as the exchange
-//     format defines. That catches splitting and cutting faults that never
-//     crash (a line lost at a block edge, a CR kept in front of a lead byte,
-//     the two variants cutting a line apart); models are compared field by
-//     field through their field lists,
+//   - a drawing that breaks its own invariants (order list against the
+//     tables, layer numbers outside 0..15, ...),
+//   - a drawing that differs from the one read from the same bytes cut into
+//     lines by a reference written for clarity: LF, CR LF and Ctrl-Z as the
+//     exchange format defines. That catches splitting faults that never
+//     crash (a line lost at a buffer edge, a CR kept in front of a lead
+//     byte); drawings are compared field by field through their field lists,
 //   - lines that differ when the same bytes come from a stream read in
-//     chunks of a size the input picks, as a file is read, or through the
-//     plain line source: faults at the edges of the read buffer.
+//     chunks of a size the input picks, as a file is read: faults at the
+//     edges of the read buffer.
 
 #include <algorithm>
 #include <array>
@@ -28,13 +26,13 @@
 #include <string_view>
 #include <type_traits>
 
-#include "exchange/drawing_model.h"
+#include "exchange/drawing.h"
 #include "exchange/exchange_reader.h"
 #include "exchange/line_source.h"
 
 namespace {
 
-using namespace JwwGaibu;
+using namespace rupena::exchange;
 
 [[noreturn]] void Fail(std::string_view what) {
   std::cerr << "exchange_fuzz: " << what << '\n';
@@ -47,8 +45,8 @@ using namespace JwwGaibu;
 
 constexpr char kCtrlZ = '\x1a';
 
-void ReadLinesOneByOne(TJwwModel& model, std::string_view data) {
-  BasicExchangeReader<ByteScan::kPlain> reader(model);
+void ReadLinesOneByOne(Drawing& drawing, std::string_view data) {
+  ExchangeReader reader(drawing);
   std::string line;
   std::size_t pos = 0;
   while (pos < data.size()) {
@@ -78,103 +76,82 @@ class InputStream : public std::streambuf {
 };
 
 // ---------------------------------------------------------------------------
-// Invariants of a loaded model.
+// Invariants of a drawing read from any bytes.
 
-bool LayerInRange(const TJwwEntHead& h) {
-  return h.LayerGroup >= 0 && h.LayerGroup < 16 && h.Layer >= 0 && h.Layer < 16;
-}
-
-bool ShortStrings(const TJwwEntText& t) {
-  return t.Text.size() <= kShortStringMax && t.FontName.size() <= kShortStringMax;
+bool LayerInRange(const EntityHeader& h) {
+  return h.layerGroup >= 0 && h.layerGroup < 16 && h.layer >= 0 && h.layer < 16;
 }
 
 template <typename T>
 void CheckRecords(const BlockTable<T>& table) {
-  for (std::size_t i = 0; i < static_cast<std::size_t>(table.Count()); ++i) {
+  for (std::size_t i = 0; i < table.size(); ++i) {
     const T& r = table[i];
-    if (!LayerInRange(r)) Fail("an entity's layer group or layer is outside 0..15");
-    if constexpr (std::is_same_v<T, TJwwEntText>) {
-      if (!ShortStrings(r)) Fail("a text or font name over 255 bytes");
-    } else if constexpr (std::is_same_v<T, TJwwEntMsgText>) {
-      if (!ShortStrings(r.Text) || !LayerInRange(r.Text) || !LayerInRange(r.Line))
-        Fail("a message text's parts break the rules of their own");
+    if (!LayerInRange(r)) Fail("a figure's layer group or layer is outside 0..15");
+    if constexpr (std::is_same_v<T, DimensionRecord>) {
+      if (!LayerInRange(r.value) || !LayerInRange(r.line)) Fail("a dimension's parts break the rules of their own");
     }
   }
 }
 
-void CheckInvariants(const TJwwModel& m) {
+void CheckInvariants(const Drawing& d) {
   // The order list holds every record exactly once, in the order each table
   // was filled.
   std::array<std::int32_t, 16> seen{};
-  for (std::size_t i = 0; i < static_cast<std::size_t>(m.EntityOrder.Count()); ++i) {
-    const TJwwOrder& o = m.EntityOrder[i];
-    if (o.Kind < kKindLine || o.Kind > kKindSg) Fail("order entry of an unknown kind");
-    if (o.Index != seen[static_cast<std::size_t>(o.Kind)]++) Fail("order entry out of sequence");
+  for (std::size_t i = 0; i < d.entityOrder.size(); ++i) {
+    const OrderEntry& o = d.entityOrder[i];
+    const auto kind = static_cast<std::size_t>(o.kind);
+    if (kind < 1 || kind > 15) Fail("order entry of an unknown kind");
+    if (o.index != seen[kind]++) Fail("order entry out of sequence");
   }
   ForEachEntityTable(
-      [&](std::int32_t kind, std::string_view, const auto& table) {
-        if (table.Count() != seen[static_cast<std::size_t>(kind)])
+      [&](EntityKind kind, std::string_view, const auto& table) {
+        if (table.size() != static_cast<std::size_t>(seen[static_cast<std::size_t>(kind)]))
           Fail("a table and the order list disagree on its count");
         CheckRecords(table);
       },
-      m);
-  if (!LayerInRange(m.HeldLine)) Fail("held line's layer outside 0..15");
-
-  const TJwwAttr& a = m.CurAttr;
-  if (a.LayerGroup < 0 || a.LayerGroup > 15 || a.Layer < 0 || a.Layer > 15)
-    Fail("current layer group or layer outside 0..15");
-  if (a.CharStyle < 0 || a.CharStyle > 8) Fail("character style outside 0..8");
-  if (a.ZFlags < 0 || a.ZFlags > 31) Fail("z flags beyond z1..z5");
-  if (m.GroupNames.size() != kGroupCount || m.GroupValues.size() != kGroupCount ||
-      m.LayerNames.size() != kLayerSlotCount || m.LayerValues.size() != kLayerSlotCount ||
-      m.PointSlots.size() != kPointSlotTotal)
-    Fail("a layer table or the point slots changed size");
-  if (m.PointSlots[0].Set) Fail("point slot 0 set");
+      d);
+  if (d.designatedPoints[0].set) Fail("designated point 0 set");
 }
 
-// Live across inputs so that a reset reuses their layer tables. Each input
-// finds them reset and leaves them so, which frees what it allocated.
-TJwwModel loaded;
-TJwwModel expected;
+void CheckState(const ReaderState& s) {
+  if (!LayerInRange(s.heldLine)) Fail("held line's layer outside 0..15");
+  const CurrentAttributes& a = s.current;
+  if (a.layerGroup < 0 || a.layerGroup > 15 || a.layer < 0 || a.layer > 15)
+    Fail("current layer group or layer outside 0..15");
+  if (a.basePoint < 0 || a.basePoint > 8) Fail("base point outside 0..8");
+  if (a.zFlags < 0 || a.zFlags > 31) Fail("z flags beyond z1..z5");
+}
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  ResetModel(loaded);
-  ResetModel(expected);
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
-  if (!LoadExchangeBytes(loaded, bytes)) Fail("LoadExchangeBytes failed with memory to spare");
+  Drawing loaded;
+  ExchangeReader reader(loaded);
+  LineSource whole(bytes);
+  if (!reader.ReadLines(whole)) Fail("reading failed with memory to spare");
   CheckInvariants(loaded);
+  CheckState(reader.State());
 
+  Drawing expected;
   ReadLinesOneByOne(expected, bytes);
   if (!SameDrawing(loaded, expected))
-    Fail("the reader and the plain reader fed line by line built different models");
+    Fail("the reader and the reference line splitting built different drawings");
 
   // 1..64 bytes per read: every line of a short input meets a chunk edge.
   const std::size_t chunk = size == 0 ? 1 : 1 + data[size / 2] % 64;
   InputStream in(bytes);
   LineSource streamed(in, chunk);
-  LineSource whole(bytes);
-  BasicLineSource<ByteScan::kPlain> plain(bytes);
+  LineSource again(bytes);
   for (;;) {
     std::string_view a;
     std::string_view b;
-    std::string_view c;
-    const bool more = whole.Next(a);
-    if (streamed.Next(b) != more || plain.Next(c) != more) Fail("the line sources gave different numbers of lines");
+    const bool more = again.Next(a);
+    if (streamed.Next(b) != more) Fail("reading in chunks gave another number of lines");
     if (!more) break;
     if (a != b) Fail("reading in chunks gave another line than reading at once");
-    if (a != c) Fail("the plain line source gave another line");
   }
   if (!streamed.EndedByCtrlZ() && streamed.BytesRead() != size) Fail("the stream was not read to its end");
-
-  PrepareOutputState(loaded);
-  ResetModel(loaded);
-  ResetModel(expected);
   return 0;
 }

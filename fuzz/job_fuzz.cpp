@@ -1,6 +1,6 @@
 // libFuzzer target for the tool's whole job on arbitrary bytes, as the
 // window runs it: the host's file is written beside a would-be executable,
-// then the lifecycle shows (reset, load, prepare, fill the grid), a few
+// then the lifecycle shows (read the file, fill the grid), a few
 // spacing cells are edited, and OK writes the file back; that file is then
 // read back. Besides crashes, leaks and hangs it reports a written file that
 // does not read back with the separated characters in order, one text each,
@@ -27,9 +27,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/char_layout.h"
 #include "app/main_form.h"
-#include "exchange/drawing_model.h"
+#include "exchange/drawing.h"
 #include "exchange/exchange_reader.h"
 #include "exchange/exchange_writer.h"
 #include "textutil/shift_jis.h"
@@ -37,7 +36,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace JwwGaibu;
+using namespace rupena::exchange;
 
 [[noreturn]] void Fail(std::string_view what) {
   std::cerr << "job_fuzz: " << what << '\n';
@@ -100,7 +99,8 @@ void RemoveFolder() {
 
 // What a text command of `text` reads back as: the reader keeps the bytes
 // after the quote, but drops a lead byte that ends the line without its
-// partner (a text cut at 255 bytes, or a grid cell of that byte alone).
+// partner (a text that ends in a lone lead byte, or a character of that
+// byte alone).
 std::string ReadBackAs(std::string_view text) {
   std::size_t last = 0;
   for (std::size_t pos = 0; pos < text.size(); pos += rupena::text::CharLengthAt(text, pos)) last = pos;
@@ -110,14 +110,14 @@ std::string ReadBackAs(std::string_view text) {
   return std::string(text);
 }
 
-// The texts of a model in the order they came, message texts included.
+// The texts of a drawing in the order they came, dimension values included.
 template <typename F>
-void ForEachText(const TJwwModel& m, F&& f) {
-  for (std::size_t i = 0; i < static_cast<std::size_t>(m.EntityOrder.Count()); ++i) {
-    const TJwwOrder& o = m.EntityOrder[i];
-    const auto k = static_cast<std::size_t>(o.Index);
-    if (o.Kind == kKindText) f(o, m.Texts[k]);
-    if (o.Kind == kKindMsgText) f(o, m.MsgTexts[k].Text);
+void ForEachText(const Drawing& d, F&& f) {
+  for (std::size_t i = 0; i < d.entityOrder.size(); ++i) {
+    const OrderEntry& o = d.entityOrder[i];
+    const auto k = static_cast<std::size_t>(o.index);
+    if (o.kind == EntityKind::kText) f(o, d.texts[k]);
+    if (o.kind == EntityKind::kDimension) f(o, d.dimensions[k].value);
   }
 }
 
@@ -148,9 +148,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   JobView view;
   rupena::app::MainForm form(view, Folder() / "rupena.exe");
   form.OnShown();
-  const bool picked = rupena::app::Model.Texts.Count() > 0;
+  const Drawing& handedOver = form.HandedOver();
+  const bool picked = !handedOver.texts.empty();
   // What OK is to write from: the picked text, and the grid once edited.
-  const TJwwEntText text = picked ? rupena::app::Model.Texts[0] : TJwwEntText{};
+  const TextRecord text = picked ? handedOver.texts[0] : TextRecord{};
   for (const SpacingEdit& e : edits) {
     if (e.column >= 1 && e.column < view.grid.ColCount()) view.grid.SetCell(e.column, 1, e.text);
   }
@@ -160,20 +161,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (character == " " || character == "\x81\x40" || rupena::text::StripBlanks(character).empty()) continue;
     expected.push_back(ReadBackAs(character));
   }
-  const bool pointsSomewhere = std::fabs(text.DirX) >= 1e-8 || std::fabs(text.DirY) >= 1e-8;
+  const bool pointsSomewhere = std::fabs(text.directionX) >= 1e-8 || std::fabs(text.directionY) >= 1e-8;
   if (!pointsSomewhere) expected.clear();
   const std::size_t separated = expected.size();
   // Then every other text handed over, as it came; a text that could not be
   // written as a command (blank, no direction) is left out.
-  ForEachText(rupena::app::Model, [&expected](const TJwwOrder& o, const TJwwEntText& t) {
-    const bool isPicked = o.Kind == kKindText && o.Index == 0;
-    if (!isPicked && TakesText(t.Text, t.DirX, t.DirY)) expected.push_back(ReadBackAs(t.Text));
+  ForEachText(handedOver, [&expected](const OrderEntry& o, const TextRecord& t) {
+    const bool isPicked = o.kind == EntityKind::kText && o.index == 0;
+    if (!isPicked && TakesText(t.text, t.directionX, t.directionY)) expected.push_back(ReadBackAs(t.text));
   });
   form.OnOk();
   if (!view.closed) Fail("OK did not close the window");
-  // The tool ends here: what the run allocated is freed with it, so that
-  // libFuzzer counts no leak.
-  rupena::app::Model = TJwwModel{};
 
   if (!picked) {
     // Nothing was picked: OK leaves the host's file as it was.
@@ -183,11 +181,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
 
-  TJwwModel back;
-  ResetModel(back);
+  Drawing back;
   if (!LoadExchangeFile(back, exchange)) Fail("the written file does not read back");
   std::vector<std::string> written;
-  ForEachText(back, [&written](const TJwwOrder&, const TJwwEntText& t) { written.push_back(t.Text); });
+  ForEachText(back, [&written](const OrderEntry&, const TextRecord& t) { written.push_back(t.text); });
   if (written.size() != expected.size()) {
     std::cerr << written.size() << " texts read back, " << expected.size() << " expected, "
               << separated << " of them separated characters\n";
@@ -200,12 +197,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   for (std::size_t i = 0; i < separated; ++i) {
-    const TJwwEntText& t = back.Texts[i];
-    if (back.EntityOrder[i].Kind != kKindText) Fail("a separated character reads back as a message text");
-    if (t.TextKind != text.TextKind) Fail("a separated character reads back with another text kind");
-    if (!Near(t.DirX, text.DirX) || !Near(t.DirY, text.DirY))
+    const TextRecord& t = back.texts[i];
+    if (back.entityOrder[i].kind != EntityKind::kText) Fail("a separated character reads back as a dimension");
+    if (t.textKind != text.textKind) Fail("a separated character reads back with another text kind");
+    if (!Near(t.directionX, text.directionX) || !Near(t.directionY, text.directionY))
       Fail("a separated character reads back pointing elsewhere");
   }
-  ReleaseModel(back);
   return 0;
 }

@@ -16,11 +16,12 @@
 #include <utility>
 #include <vector>
 
-#include "app/char_layout.h"
-#include "exchange/drawing_model.h"
+#include "app/character_layout.h"
+#include "app/separated_output.h"
+#include "exchange/drawing.h"
 #include "exchange/exchange_reader.h"
 #include "exchange/exchange_writer.h"
-#include "tools/model_json.h"
+#include "tools/dump_json.h"
 
 namespace {
 
@@ -40,30 +41,29 @@ int Usage() {
 
 void Print(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
 
-// Reset, load and prepare, as the window does when it is shown.
-bool LoadAsWindow(JwwGaibu::TJwwModel& model, std::string_view file) {
-  JwwGaibu::ResetModel(model);
-  const bool loaded = JwwGaibu::LoadExchangeFile(model, std::filesystem::path(file));
-  JwwGaibu::PrepareOutputState(model);
-  return loaded;
+using rupena::exchange::Drawing;
+
+// The text the window splits: the first one handed over, or none.
+const rupena::exchange::TextRecord* Picked(const Drawing& drawing) {
+  return drawing.texts.empty() ? nullptr : &drawing.texts[0];
 }
 
-// The model right after loading, before the writer's state is prepared.
+// The drawing right after loading, and where the reader stood.
 int Dump(const Args& args) {
   if (args.size() != 1) return Usage();
-  JwwGaibu::TJwwModel model;
-  JwwGaibu::ResetModel(model);
-  const bool loaded = JwwGaibu::LoadExchangeFile(model, std::filesystem::path(args[0]));
-  Print(RupenaCli::ModelToJson(model, loaded));
+  Drawing drawing;
+  rupena::exchange::ExchangeReader reader(drawing);
+  const bool loaded = reader.ReadFile(std::filesystem::path(args[0]));
+  Print(rupena::tools::DumpJson(drawing, reader.State(), loaded));
   return kExitOk;
 }
 
 int Grid(const Args& args) {
   if (args.size() != 1) return Usage();
-  JwwGaibu::TJwwModel model;
-  LoadAsWindow(model, args[0]);
+  Drawing drawing;
+  rupena::exchange::LoadExchangeFile(drawing, std::filesystem::path(args[0]));
   rupena::app::SpacingCells grid;
-  rupena::app::FillSpacingGrid(model, grid);
+  rupena::app::FillSpacingGrid(Picked(drawing), grid);
   std::string out;
   for (int col = 1; col < grid.ColCount(); ++col) {
     out += std::to_string(col);
@@ -118,10 +118,10 @@ std::optional<SplitOptions> ParseSplit(const Args& args) {
 int Split(const Args& args) {
   const auto options = ParseSplit(args);
   if (!options) return Usage();
-  JwwGaibu::TJwwModel model;
-  LoadAsWindow(model, options->file);
+  Drawing drawing;
+  rupena::exchange::LoadExchangeFile(drawing, std::filesystem::path(options->file));
   rupena::app::SpacingCells grid;
-  rupena::app::FillSpacingGrid(model, grid);
+  rupena::app::FillSpacingGrid(Picked(drawing), grid);
   for (const auto& [col, text] : options->spacings) {
     if (col >= grid.ColCount()) {
       std::cerr << "rupena-cli: no data column " << col << " (the text has "
@@ -129,16 +129,16 @@ int Split(const Args& args) {
       return Usage();
     }
   }
-  if (model.Texts.Count() == 0) {
+  if (Picked(drawing) == nullptr) {
     std::cerr << "rupena-cli: " << options->file << " holds no text; nothing written\n";
     return kExitNoText;
   }
   for (const auto& [col, text] : options->spacings) grid.SetCell(col, 1, text);
-  rupena::app::EmitSeparatedChars(model, grid);
+  rupena::exchange::ExchangeWriter writer(drawing);
+  rupena::app::EmitSeparatedText(writer, drawing, 0,
+                                 rupena::app::PlaceCharacters(*Picked(drawing), rupena::app::GridSpacings(grid)));
   const std::filesystem::path out(options->out.value_or(options->file));
-  const bool written = JwwGaibu::WriteExchangeFile(model, out);
-  JwwGaibu::ReleaseModel(model);
-  if (!written) {
+  if (!writer.WriteFile(out)) {
     std::cerr << "rupena-cli: could not write " << out.string() << "\n";
     return kExitWriteFailed;
   }

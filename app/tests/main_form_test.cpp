@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "exchange/drawing_model.h"
+#include "exchange/drawing.h"
 
 namespace {
 

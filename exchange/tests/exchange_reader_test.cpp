@@ -10,18 +10,21 @@
 #include <string>
 #include <vector>
 
-#include "exchange/drawing_model.h"
+#include "exchange/drawing.h"
 
-namespace JwwGaibu {
+namespace rupena::exchange {
 namespace {
 
-TJwwModel Model;
+// What the last Read gave: the drawing, and what the reader carried on.
+Drawing Model;
+ReaderState State;
 
-// Reads the lines as one reader reads a file's lines.
-void Read(std::initializer_list<std::string_view> lines) {
-  ResetModel(Model);
+// Reads the lines as one reader reads a file's lines, into a new drawing.
+void Read(const std::vector<std::string>& lines) {
+  Model = Drawing{};
   ExchangeReader reader(Model);
-  for (std::string_view line : lines) reader.ReadLine(line);
+  for (const std::string& line : lines) reader.ReadLine(line);
+  State = reader.State();
 }
 
 // A file under the test temp folder, removed again when the test ends.
@@ -49,110 +52,109 @@ class TempFile {
 TEST(HeaderLines, TakenByTheirRows) {
   struct Case {
     const char* name;
-    std::vector<std::string_view> lines;
+    std::vector<std::string> lines;
     std::function<void()> check;
   };
   const Case cases[] = {
       {"file= keeps blanks", {"file=C:\\jww\\my drawing 1.jww"},
-       [] { EXPECT_EQ(Model.DrawingFile, "C:\\jww\\my drawing 1.jww"); }},
-      {"file= after a trail byte is no match", {"\x82\x82\x82" "file=x"}, [] { EXPECT_EQ(Model.DrawingFile, ""); }},
+       [] { EXPECT_EQ(Model.drawingFile, "C:\\jww\\my drawing 1.jww"); }},
+      {"file= after a trail byte is no match", {"\x82\x82\x82" "file=x"}, [] { EXPECT_EQ(Model.drawingFile, ""); }},
       // The value always starts at the sixth byte, wherever "file=" was found.
-      {"file= after a pair matches", {"\x82\x82" "file=x"}, [] { EXPECT_EQ(Model.DrawingFile, "e=x"); }},
+      {"file= after a pair matches", {"\x82\x82" "file=x"}, [] { EXPECT_EQ(Model.drawingFile, "e=x"); }},
       {"hk with three numbers is no line", {"hk 2.5 3 4"},
        [] {
-         EXPECT_EQ(Model.HkValue, 2.5);
-         EXPECT_EQ(Model.Lines.Count(), 0);
+         EXPECT_EQ(Model.axisAngle, 2.5);
+         EXPECT_EQ(Model.lines.size(), 0u);
        }},
       {"hs with 16 numbers", {"hs 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16"},
        [] {
-         EXPECT_EQ(Model.GroupScales[0], 1.0);
-         EXPECT_EQ(Model.GroupScales[15], 16.0);
+         EXPECT_EQ(Model.groupScales[0], 1.0);
+         EXPECT_EQ(Model.groupScales[15], 16.0);
        }},
       {"hs with 15 numbers changes nothing", {"hs 5 5 5 5 5 5 5 5 5 5 5 5 5 5 5"},
-       [] { EXPECT_EQ(Model.GroupScales[0], 1.0); }},
+       [] { EXPECT_EQ(Model.groupScales[0], 1.0); }},
       {"hzs", {"hzs 420 297"},
        [] {
-         EXPECT_EQ(Model.SheetWidth, 420.0);
-         EXPECT_EQ(Model.SheetHeight, 297.0);
+         EXPECT_EQ(Model.sheetWidth, 420.0);
+         EXPECT_EQ(Model.sheetHeight, 297.0);
        }},
       {"text type table in host columns",
        {"hcw      1      2      3      4      5      6      7      8      9     10",
         "hch 1.5 2 2 2 2 2 2 2 2 2.5", "hcd 0 0 0.5 0 0 0 0 0 0 1", "hcc      1      1      2      2      2      2      2      2      2      7"},
        [] {
-         EXPECT_EQ(Model.TextTypes[0].Width, 1.0);
-         EXPECT_EQ(Model.TextTypes[9].Width, 10.0);
-         EXPECT_EQ(Model.TextTypes[0].Height, 1.5);
-         EXPECT_EQ(Model.TextTypes[2].Spacing, 0.5);
-         EXPECT_EQ(Model.TextTypes[9].Color, 7);
+         EXPECT_EQ(Model.textTypes[0].width, 1.0);
+         EXPECT_EQ(Model.textTypes[9].width, 10.0);
+         EXPECT_EQ(Model.textTypes[0].height, 1.5);
+         EXPECT_EQ(Model.textTypes[2].spacing, 0.5);
+         EXPECT_EQ(Model.textTypes[9].color, 7);
        }},
-      {"hcw with nine values changes nothing", {"hcw 9 9 9 9 9 9 9 9 9"}, [] { EXPECT_EQ(Model.TextTypes[0].Width, 3.0); }},
-      {"bz with fields", {"bz 1 2"}, [] { EXPECT_TRUE(Model.BzSeen); }},
-      {"bzz is no bz", {"bzz"}, [] { EXPECT_FALSE(Model.BzSeen); }},
-      {"hn", {"hn -10 -20 30 40"}, [] { EXPECT_EQ(Model.HnValues, (std::array<double, 4>{-10, -20, 30, 40})); }},
+      {"hcw with nine values changes nothing", {"hcw 9 9 9 9 9 9 9 9 9"}, [] { EXPECT_EQ(Model.textTypes[0].width, 3.0); }},
+      {"bz with fields", {"bz 1 2"}, [] { EXPECT_TRUE(Model.paperCoordinates); }},
+      {"bzz is no bz", {"bzz"}, [] { EXPECT_FALSE(Model.paperCoordinates); }},
+      {"hn", {"hn -10 -20 30 40"}, [] { EXPECT_EQ(Model.selectionRange, (std::array<double, 4>{-10, -20, 30, 40})); }},
       {"hd and hq change nothing", {"hd", "hq"},
        [] {
-         EXPECT_EQ(Model.EntityOrder.Count(), 0);
-         EXPECT_FALSE(Model.BzSeen);
+         EXPECT_EQ(Model.entityOrder.size(), 0u);
+         EXPECT_FALSE(Model.paperCoordinates);
        }},
       {"unknown keyword with three numbers is a line", {"xyz 1 2 3"},
        [] {
-         ASSERT_EQ(Model.Lines.Count(), 1);
-         EXPECT_EQ(Model.Lines[0].X1, 0.0);
-         EXPECT_EQ(Model.Lines[0].Y1, 1.0);
-         EXPECT_EQ(Model.Lines[0].X2, 2.0);
-         EXPECT_EQ(Model.Lines[0].Y2, 3.0);
+         ASSERT_EQ(Model.lines.size(), 1u);
+         EXPECT_EQ(Model.lines[0].x1, 0.0);
+         EXPECT_EQ(Model.lines[0].y1, 1.0);
+         EXPECT_EQ(Model.lines[0].x2, 2.0);
+         EXPECT_EQ(Model.lines[0].y2, 3.0);
        }},
-      {"ci with trailing blank is nothing", {"ci 1 2 3 "}, [] { EXPECT_EQ(Model.EntityOrder.Count(), 0); }},
+      {"ci with trailing blank is nothing", {"ci 1 2 3 "}, [] { EXPECT_EQ(Model.entityOrder.size(), 0u); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ResetModel(Model);
-    for (std::string_view line : c.lines) ReadExchangeLine(Model, line);
+    Read(c.lines);
     c.check();
   }
 }
 
 TEST(LayerLines, SelectorsAndNames) {
   Read({"lgA 2", "lynfirst", "lga", "ly3 7", "lyn\x83\x5c\x95\x5c", "lgn group ten"});
-  EXPECT_EQ(Model.CurAttr.LayerGroup, 10);
-  EXPECT_EQ(Model.CurAttr.Layer, 3);
-  EXPECT_EQ(Model.GroupValues[10], 2);
-  EXPECT_EQ(Model.LayerValues[10 * 16 + 3], 7);
-  EXPECT_EQ(Model.LayerNames[10 * 16 + 0], "first");
-  EXPECT_EQ(Model.LayerNames[10 * 16 + 3], "\x83\x5c\x95\x5c");
-  EXPECT_EQ(Model.GroupNames[10], "");  // the name is only what follows "lgn" in its field
+  EXPECT_EQ(State.current.layerGroup, 10);
+  EXPECT_EQ(State.current.layer, 3);
+  EXPECT_EQ(Model.groupValues[10], 2);
+  EXPECT_EQ(Model.layerValues[10 * 16 + 3], 7);
+  EXPECT_EQ(Model.layerNames[10 * 16 + 0], "first");
+  EXPECT_EQ(Model.layerNames[10 * 16 + 3], "\x83\x5c\x95\x5c");
+  EXPECT_EQ(Model.groupNames[10], "");  // the name is only what follows "lgn" in its field
   Read({"lg2", "ly3", "lynstairs", "lgnfloor"});
-  EXPECT_EQ(Model.LayerNames[35], "stairs");
-  EXPECT_EQ(Model.GroupNames[2], "floor");
+  EXPECT_EQ(Model.layerNames[35], "stairs");
+  EXPECT_EQ(Model.groupNames[2], "floor");
 
   const char* const toGroupZero[] = {"lgG", "lg", "lg\x82\xa0", "lg-1"};
   for (const char* line : toGroupZero) {
     SCOPED_TRACE(line);
     Read({"lg5", line});
-    EXPECT_EQ(Model.CurAttr.LayerGroup, 0);
-    EXPECT_EQ(Model.FirstAttr.LayerGroup, 5);
+    EXPECT_EQ(State.current.layerGroup, 0);
+    EXPECT_EQ(Model.firstAttributes.layerGroup, 5);
   }
 }
 
 TEST(AttributeLines, FirstValueAndCurrentValue) {
   Read({"lc5", "lt2", "lw3", "lc10 7", "lt9", "lw0", "pn4", "cc12", "cn$<A>", "cn$<B>", "cn4", "cn0 4 5 0.5 3"});
-  EXPECT_EQ(Model.FirstAttr.LineColor, 5);
-  EXPECT_EQ(Model.CurAttr.LineColor, 10);
-  EXPECT_EQ(Model.CurAttr.ExtColor, 7);
-  EXPECT_EQ(Model.FirstAttr.LineType, 2);
-  EXPECT_EQ(Model.CurAttr.LineType, 9);
-  EXPECT_EQ(Model.FirstAttr.LineWidth, 3);
-  EXPECT_EQ(Model.CurAttr.LineWidth, 0);
-  EXPECT_TRUE(Model.LineWidthSeen);
-  EXPECT_EQ(Model.CurAttr.PointColor, 4);
-  EXPECT_EQ(Model.CurAttr.CharStyle, 1);
-  EXPECT_EQ(Model.FirstAttr.FontName, "<A>");
-  EXPECT_EQ(Model.CurAttr.FontName, "<B>");
-  EXPECT_EQ(Model.FirstAttr.TextType, 4);
-  EXPECT_EQ(Model.FirstAttr.FreeWidth, 2.0);  // only the first "cn" line counts
-  EXPECT_EQ(Model.CurAttr.TextType, 0);
-  EXPECT_EQ(Model.CurAttr.FreeWidth, 4.0);
-  EXPECT_EQ(Model.CurAttr.FreeColor, 3);
+  EXPECT_EQ(Model.firstAttributes.lineColor, 5);
+  EXPECT_EQ(State.current.lineColor, 10);
+  EXPECT_EQ(State.current.extendedColor, 7);
+  EXPECT_EQ(Model.firstAttributes.lineType, 2);
+  EXPECT_EQ(State.current.lineType, 9);
+  EXPECT_EQ(Model.firstAttributes.lineWidth, 3);
+  EXPECT_EQ(State.current.lineWidth, 0);
+  EXPECT_TRUE(Model.hasLineWidths);
+  EXPECT_EQ(State.current.pointColor, 4);
+  EXPECT_EQ(State.current.basePoint, 1);
+  EXPECT_EQ(Model.firstAttributes.fontName, "<A>");
+  EXPECT_EQ(State.current.fontName, "<B>");
+  EXPECT_EQ(Model.firstAttributes.textType, 4);
+  EXPECT_EQ(Model.firstAttributes.freeWidth, 2.0);  // only the first "cn" line counts
+  EXPECT_EQ(State.current.textType, 0);
+  EXPECT_EQ(State.current.freeWidth, 4.0);
+  EXPECT_EQ(State.current.freeColor, 3);
 
   struct Case {
     const char* line;
@@ -162,17 +164,17 @@ TEST(AttributeLines, FirstValueAndCurrentValue) {
   for (const Case& c : styles) {
     SCOPED_TRACE(c.line);
     Read({"cc5", c.line});
-    EXPECT_EQ(Model.CurAttr.CharStyle, c.style);
+    EXPECT_EQ(State.current.basePoint, c.style);
   }
 
   Read({"lc10 7", "lc10", "lc", "cn0 4 5 0.5 3", "cn$", "cn0 7 7 7"});
-  EXPECT_EQ(Model.CurAttr.FreeWidth, 4.0);  // free size needs all four values
-  EXPECT_EQ(Model.CurAttr.ExtColor, 7);  // colour 10 without a second field keeps it
-  EXPECT_EQ(Model.FirstAttr.LineColor, 10);
-  EXPECT_EQ(Model.CurAttr.LineColor, 0);
-  EXPECT_EQ(Model.FirstAttr.FreeHeight, 5.0);
-  EXPECT_EQ(Model.FirstAttr.FontName, "");
-  EXPECT_EQ(Model.CurAttr.FontName, "");
+  EXPECT_EQ(State.current.freeWidth, 4.0);  // free size needs all four values
+  EXPECT_EQ(State.current.extendedColor, 7);  // colour 10 without a second field keeps it
+  EXPECT_EQ(Model.firstAttributes.lineColor, 10);
+  EXPECT_EQ(State.current.lineColor, 0);
+  EXPECT_EQ(Model.firstAttributes.freeHeight, 5.0);
+  EXPECT_EQ(Model.firstAttributes.fontName, "");
+  EXPECT_EQ(State.current.fontName, "");
 }
 
 TEST(DesignatedPoints, NumbersAndMarks) {
@@ -189,20 +191,20 @@ TEST(DesignatedPoints, NumbersAndMarks) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
     Read({c.line});
-    EXPECT_EQ(Model.PointSlotCount, c.slot ? 1 : 0);
-    for (int s = 0; s < kPointSlotTotal; ++s) {
-      const TJwwPointSlot& p = Model.PointSlots[static_cast<std::size_t>(s)];
-      EXPECT_EQ(p.Set, s == c.slot && c.slot != 0) << "slot " << s;
-      if (s == c.slot && p.Set) {
-        EXPECT_EQ(p.X, 10.0);
-        EXPECT_EQ(p.Y, 20.0);
-        EXPECT_EQ(p.Mark, c.mark);
+    EXPECT_EQ(Model.designatedPointCount, c.slot ? 1 : 0);
+    for (int s = 0; s < static_cast<int>(kPointSlotCount); ++s) {
+      const DesignatedPoint& p = Model.designatedPoints[static_cast<std::size_t>(s)];
+      EXPECT_EQ(p.set, s == c.slot && c.slot != 0) << "slot " << s;
+      if (s == c.slot && p.set) {
+        EXPECT_EQ(p.x, 10.0);
+        EXPECT_EQ(p.y, 20.0);
+        EXPECT_EQ(p.mark, c.mark);
       }
     }
   }
   Read({"hp5 1 2", "hp5 3 4"});
-  EXPECT_EQ(Model.PointSlotCount, 2);
-  EXPECT_EQ(Model.PointSlots[5].X, 3.0);
+  EXPECT_EQ(Model.designatedPointCount, 2);
+  EXPECT_EQ(Model.designatedPoints[5].x, 3.0);
 }
 
 TEST(PointReference, StampsTheNextEntityOnly) {
@@ -215,78 +217,74 @@ TEST(PointReference, StampsTheNextEntityOnly) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
     Read({c.line});
-    EXPECT_EQ(Model.CurAttr.PointRef, c.ref);
+    EXPECT_EQ(State.current.pointReference, c.ref);
   }
   Read({"hhp7ci", "z2", "z1", "z2", "pt 1 2", "pt 3 4", "msg", "hhp4", "z5", "0 0 1 1"});
-  EXPECT_EQ(Model.Points[0].PointRef, 7);
-  EXPECT_EQ(Model.Points[0].ZFlags, 3);
-  EXPECT_EQ(Model.Points[1].PointRef, 0);
-  EXPECT_EQ(Model.Points[1].ZFlags, 0);
-  EXPECT_EQ(Model.HeldLine.PointRef, 4);
-  EXPECT_EQ(Model.HeldLine.ZFlags, 16);
-  EXPECT_EQ(Model.CurAttr.PointRef, 0);
-  EXPECT_EQ(Model.CurAttr.ZFlags, 0);
+  EXPECT_EQ(Model.points[0].pointReference, 7);
+  EXPECT_EQ(Model.points[0].zFlags, 3);
+  EXPECT_EQ(Model.points[1].pointReference, 0);
+  EXPECT_EQ(Model.points[1].zFlags, 0);
+  EXPECT_EQ(State.heldLine.pointReference, 4);
+  EXPECT_EQ(State.heldLine.zFlags, 16);
+  EXPECT_EQ(State.current.pointReference, 0);
+  EXPECT_EQ(State.current.zFlags, 0);
 }
 
 // ---------------------------------------------------------------------------
 
 TEST(TextLines, AllKeywordsAndAttributes) {
   const char* const keywords[] = {"ch", "cv", "cs", "cr", "co", "cp", "ct", "ck", "cz", "c2"};
-  ResetModel(Model);
-  ReadExchangeLine(Model, "hcw 1 2 3 4 5 6 7 8 9 10");
-  ReadExchangeLine(Model, "hcc 1 2 3 4 5 6 7 8 9 10");
-  ReadExchangeLine(Model, "cn3");
-  ReadExchangeLine(Model, "cc4");
-  ReadExchangeLine(Model, "lg2");
-  ReadExchangeLine(Model, "lc6");
-  for (const char* kw : keywords) ReadExchangeLine(Model, std::string(kw) + " 1 2 3 4 \"" + kw);
-  ReadExchangeLine(Model, "ch 1 2 3 4");  // five fields: no text
-  ASSERT_EQ(Model.Texts.Count(), 10);
+  std::vector<std::string> lines = {"hcw 1 2 3 4 5 6 7 8 9 10", "hcc 1 2 3 4 5 6 7 8 9 10", "cn3", "cc4", "lg2",
+                                    "lc6"};
+  for (const char* kw : keywords) lines.push_back(std::string(kw) + " 1 2 3 4 \"" + kw);
+  lines.push_back("ch 1 2 3 4");  // five fields: no text
+  Read(lines);
+  ASSERT_EQ(Model.texts.size(), 10u);
   for (std::size_t i = 0; i < 10; ++i) {
     SCOPED_TRACE(keywords[i]);
-    const TJwwEntText& t = Model.Texts[i];
-    EXPECT_EQ(t.TextKind, static_cast<std::int32_t>(i));
-    EXPECT_EQ(t.Text, keywords[i]);
-    EXPECT_EQ(t.TextType, 3);
-    EXPECT_EQ(t.CharStyle, 4);
-    EXPECT_EQ(t.CharWidth, 3.0);
-    EXPECT_EQ(t.Color, 3);  // the text type's colour, not the line colour 6
-    EXPECT_EQ(t.LayerGroup, 2);
-    EXPECT_EQ(t.FontName, kDefaultFontName);
-    EXPECT_EQ(Model.EntityOrder[i].Kind, kKindText);
-    EXPECT_EQ(Model.EntityOrder[i].Index, static_cast<std::int32_t>(i));
+    const TextRecord& t = Model.texts[i];
+    EXPECT_EQ(t.textKind, static_cast<std::int32_t>(i));
+    EXPECT_EQ(t.text, keywords[i]);
+    EXPECT_EQ(t.textType, 3);
+    EXPECT_EQ(t.basePoint, 4);
+    EXPECT_EQ(t.charWidth, 3.0);
+    EXPECT_EQ(t.color, 3);  // the text type's colour, not the line colour 6
+    EXPECT_EQ(t.layerGroup, 2);
+    EXPECT_EQ(t.fontName, kDefaultFontName);
+    EXPECT_EQ(Model.entityOrder[i].kind, EntityKind::kText);
+    EXPECT_EQ(Model.entityOrder[i].index, static_cast<std::int32_t>(i));
   }
 
   Read({"cn0 4 5 0.5 3", "ch 0 0 1 0 \"a", "cn3", "ch 0 0 1 0 \"b", "cn0", "ch 0 0 1 0 \"c", "cn11", "ch 0 0 1 0 \"d"});
-  ASSERT_EQ(Model.Texts.Count(), 4);
-  EXPECT_EQ(Model.Texts[0].CharHeight, 5.0);
-  EXPECT_EQ(Model.Texts[0].CharSpacing, 0.5);
-  EXPECT_EQ(Model.Texts[0].Color, 3);
-  EXPECT_EQ(Model.Texts[1].CharHeight, 3.0);
-  EXPECT_EQ(Model.Texts[1].Color, 2);
-  EXPECT_EQ(Model.Texts[2].CharWidth, 4.0);  // the earlier free size is back
-  EXPECT_EQ(Model.Texts[3].CharWidth, 4.0);
-  EXPECT_EQ(Model.Texts[3].TextType, 11);
+  ASSERT_EQ(Model.texts.size(), 4u);
+  EXPECT_EQ(Model.texts[0].charHeight, 5.0);
+  EXPECT_EQ(Model.texts[0].charSpacing, 0.5);
+  EXPECT_EQ(Model.texts[0].color, 3);
+  EXPECT_EQ(Model.texts[1].charHeight, 3.0);
+  EXPECT_EQ(Model.texts[1].color, 2);
+  EXPECT_EQ(Model.texts[2].charWidth, 4.0);  // the earlier free size is back
+  EXPECT_EQ(Model.texts[3].charWidth, 4.0);
+  EXPECT_EQ(Model.texts[3].textType, 11);
 }
 
-TEST(TextLines, RotatedDimensionAndLongStrings) {
+TEST(TextLines, RotatedDimensionAndLongStringsKeptWhole) {
   Read({"cs -7104.11973389354 1827.73825260745 -3.2783543701953e-005 749.999999999999 \"1,820"});
-  ASSERT_EQ(Model.Texts.Count(), 1);
-  const TJwwEntText& t = Model.Texts[0];
-  EXPECT_EQ(t.TextKind, 2);
-  EXPECT_EQ(t.X1, -7104.11973389354);
-  EXPECT_EQ(t.Y1, 1827.73825260745);
-  EXPECT_EQ(t.DirX, -3.2783543701953e-005);
-  EXPECT_EQ(t.DirY, 749.999999999999);
-  EXPECT_EQ(t.Text, "1,820");
+  ASSERT_EQ(Model.texts.size(), 1u);
+  const TextRecord& t = Model.texts[0];
+  EXPECT_EQ(t.textKind, 2);
+  EXPECT_EQ(t.x, -7104.11973389354);
+  EXPECT_EQ(t.y, 1827.73825260745);
+  EXPECT_EQ(t.directionX, -3.2783543701953e-005);
+  EXPECT_EQ(t.directionY, 749.999999999999);
+  EXPECT_EQ(t.text, "1,820");
 
   const std::string font = "<" + std::string(300, 'f') + ">";
   Read({"cn$" + font, "ch 0 0 1 0 \"" + std::string(255, 'a'), "ch 0 0 1 0 \"" + std::string(256, 'b')});
-  ASSERT_EQ(Model.Texts.Count(), 2);
-  EXPECT_EQ(Model.Texts[0].Text, std::string(255, 'a'));
-  EXPECT_EQ(Model.Texts[1].Text, std::string(255, 'b'));
-  EXPECT_EQ(Model.Texts[0].FontName, font.substr(0, 255));
-  EXPECT_EQ(Model.CurAttr.FontName, font);
+  ASSERT_EQ(Model.texts.size(), 2u);
+  EXPECT_EQ(Model.texts[0].text, std::string(255, 'a'));
+  EXPECT_EQ(Model.texts[1].text, std::string(256, 'b'));
+  EXPECT_EQ(Model.texts[0].fontName, font);
+  EXPECT_EQ(State.current.fontName, font);
 }
 
 // Texts share the font name they were stored under instead of a copy each;
@@ -294,58 +292,53 @@ TEST(TextLines, RotatedDimensionAndLongStrings) {
 TEST(TextLines, RecordsShareTheirFontName) {
   Read({"ch 0 0 1 0 \"a", "cs 0 0 1 0 \"b", "cn$<A>", "ch 0 0 1 0 \"c", "ch 0 0 1 0 \"d", "cn$", "ch 0 0 1 0 \"e",
         "cn$<A>", "ch 0 0 1 0 \"f"});
-  ASSERT_EQ(Model.Texts.Count(), 6);
-  const BlockTable<TJwwEntText>& texts = Model.Texts;
-  EXPECT_EQ(texts[0].FontName, kDefaultFontName);
-  EXPECT_EQ(texts[0].FontName.data(), texts[1].FontName.data());
-  EXPECT_EQ(texts[2].FontName, "<A>");
-  EXPECT_EQ(texts[2].FontName.data(), texts[3].FontName.data());
-  EXPECT_EQ(texts[4].FontName, "");
-  EXPECT_TRUE(texts[4].FontName.empty());
-  EXPECT_EQ(texts[5].FontName, "<A>");
-  EXPECT_EQ(texts[3].FontName, "<A>");  // the earlier ones keep theirs
-
-  // A font name set straight into the attribute state counts as well.
-  Model.CurAttr.FontName = "<B>";
-  ReadExchangeLine(Model, "ch 0 0 1 0 \"g");
-  EXPECT_EQ(Model.Texts[6].FontName, "<B>");
+  ASSERT_EQ(Model.texts.size(), 6u);
+  const BlockTable<TextRecord>& texts = Model.texts;
+  EXPECT_EQ(texts[0].fontName, kDefaultFontName);
+  EXPECT_EQ(texts[0].fontName.View().data(), texts[1].fontName.View().data());
+  EXPECT_EQ(texts[2].fontName, "<A>");
+  EXPECT_EQ(texts[2].fontName.View().data(), texts[3].fontName.View().data());
+  EXPECT_EQ(texts[4].fontName, "");
+  EXPECT_TRUE(texts[4].fontName.empty());
+  EXPECT_EQ(texts[5].fontName, "<A>");
+  EXPECT_EQ(texts[3].fontName, "<A>");  // the earlier ones keep theirs
 }
 
 TEST(EntityLines, EachKindWithItsFields) {
   Read({"lc3", "pn5", "lc10 9", "ci 1 2 3", "ci 1 2 3 4 5 6 7", "ci 1 2 3 4 5 6 7 8 9", "pt 1 2", "pt 1 2 3 4 5",
         "pt 1 2 3", "BL 5 6 \x83\x75\x83\x8d\x83\x62\x83\x4e extra", "sc 1 2 3 4 5 6 7 8", "se 1 2 3 4 5 6 7 -8",
         "so 1 2 3 4 5 6 7 8", "sg 8 7 6 5 4 3 2 1 0"});
-  ASSERT_EQ(Model.Circles.Count(), 1);
-  EXPECT_EQ(Model.Circles[0].Values, (std::array<double, 3>{1, 2, 3}));
-  EXPECT_EQ(Model.Circles[0].Color, 10);
-  ASSERT_EQ(Model.Arcs.Count(), 2);
-  EXPECT_EQ(Model.Arcs[1].Values, (std::array<double, 7>{1, 2, 3, 4, 5, 6, 7}));
-  ASSERT_EQ(Model.Points.Count(), 1);
-  EXPECT_EQ(Model.Points[0].Color, 5);
-  ASSERT_EQ(Model.PointExs.Count(), 1);
-  EXPECT_EQ(Model.PointExs[0].Values, (std::array<double, 2>{3, 4}));
-  EXPECT_EQ(Model.PointExs[0].Int, 5);
-  EXPECT_EQ(Model.PointExs[0].Color, 5);
-  ASSERT_EQ(Model.Blocks.Count(), 1);
-  EXPECT_EQ(Model.Blocks[0].Name, "\x83\x75\x83\x8d\x83\x62\x83\x4e");
-  EXPECT_EQ(Model.Blocks[0].Y, 6.0);
-  ASSERT_EQ(Model.Scs.Count(), 1);
-  EXPECT_EQ(Model.Scs[0].ExtColor, 9);
-  EXPECT_EQ(Model.Scs[0].Int, 8);
-  EXPECT_EQ(Model.Ses[0].Int, -8);
-  EXPECT_EQ(Model.Sos[0].Values[7], 8.0);
-  EXPECT_EQ(Model.Sgs[0].Values[0], 8.0);
+  ASSERT_EQ(Model.circles.size(), 1u);
+  EXPECT_EQ(Model.circles[0].values, (std::array<double, 3>{1, 2, 3}));
+  EXPECT_EQ(Model.circles[0].color, 10);
+  ASSERT_EQ(Model.arcs.size(), 2u);
+  EXPECT_EQ(Model.arcs[1].values, (std::array<double, 7>{1, 2, 3, 4, 5, 6, 7}));
+  ASSERT_EQ(Model.points.size(), 1u);
+  EXPECT_EQ(Model.points[0].color, 5);
+  ASSERT_EQ(Model.pointsWithValues.size(), 1u);
+  EXPECT_EQ(Model.pointsWithValues[0].values, (std::array<double, 2>{3, 4}));
+  EXPECT_EQ(Model.pointsWithValues[0].integer, 5);
+  EXPECT_EQ(Model.pointsWithValues[0].color, 5);
+  ASSERT_EQ(Model.blocks.size(), 1u);
+  EXPECT_EQ(Model.blocks[0].name, "\x83\x75\x83\x8d\x83\x62\x83\x4e");
+  EXPECT_EQ(Model.blocks[0].y, 6.0);
+  ASSERT_EQ(Model.scFigures.size(), 1u);
+  EXPECT_EQ(Model.scFigures[0].extendedColor, 9);
+  EXPECT_EQ(Model.scFigures[0].integer, 8);
+  EXPECT_EQ(Model.seFigures[0].integer, -8);
+  EXPECT_EQ(Model.soFigures[0].values[7], 8.0);
+  EXPECT_EQ(Model.sgFigures[0].values[0], 8.0);
   // "pt" with three values has four fields: a plain line like any other.
-  ASSERT_EQ(Model.Lines.Count(), 1);
-  EXPECT_EQ(Model.Lines[0].Y2, 3.0);
-  const std::int32_t kinds[] = {kKindCircle, kKindArc, kKindArc, kKindPoint, kKindPointEx, kKindLine,
-                                kKindBlk,    kKindSc,  kKindSe,  kKindSo,    kKindSg};
-  ASSERT_EQ(Model.EntityOrder.Count(), 11);
-  for (std::size_t i = 0; i < 11; ++i) EXPECT_EQ(Model.EntityOrder[i].Kind, kinds[i]) << i;
+  ASSERT_EQ(Model.lines.size(), 1u);
+  EXPECT_EQ(Model.lines[0].y2, 3.0);
+  const EntityKind kinds[] = {EntityKind::kCircle, EntityKind::kArc, EntityKind::kArc, EntityKind::kPoint, EntityKind::kPointWithValues, EntityKind::kLine,
+                                EntityKind::kBlock,    EntityKind::kSc,  EntityKind::kSe,  EntityKind::kSo,    EntityKind::kSg};
+  ASSERT_EQ(Model.entityOrder.size(), 11u);
+  for (std::size_t i = 0; i < 11; ++i) EXPECT_EQ(Model.entityOrder[i].kind, kinds[i]) << i;
 }
 
 TEST(SlCorners, CoincidingCornersMerge) {
-  using P = TJwwPoint;
+  using P = Corner;
   struct Case {
     const char* line;
     std::vector<P> stored;  // its size gives the kind
@@ -370,75 +363,100 @@ TEST(SlCorners, CoincidingCornersMerge) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
     Read({"lc10 4", c.line});
-    ASSERT_EQ(Model.EntityOrder.Count(), 1);
+    ASSERT_EQ(Model.entityOrder.size(), 1u);
     std::vector<P> got;
     std::int32_t ext = -1;
     auto take = [&](const auto& table) {
-      if (table.Count() == 0) return;
-      for (const P& p : table[0].Points) got.push_back(p);
-      ext = table[0].ExtColor;
+      if (table.size() == 0) return;
+      for (const P& p : table[0].corners) got.push_back(p);
+      ext = table[0].extendedColor;
     };
-    take(Model.Sl2Ps);
-    take(Model.Sl3Ps);
-    take(Model.Sl4Ps);
-    EXPECT_EQ(Model.EntityOrder[0].Kind, static_cast<std::int32_t>(c.stored.size()) + kKindSl2P - 2);
+    take(Model.solids2);
+    take(Model.solids3);
+    take(Model.solids4);
+    EXPECT_EQ(static_cast<std::size_t>(Model.entityOrder[0].kind),
+              c.stored.size() + static_cast<std::size_t>(EntityKind::kSolid2) - 2);
     ASSERT_EQ(got.size(), c.stored.size());
     for (std::size_t i = 0; i < got.size(); ++i) {
-      EXPECT_EQ(got[i].X, c.stored[i].X) << i;
-      EXPECT_EQ(got[i].Y, c.stored[i].Y) << i;
+      EXPECT_EQ(got[i].x, c.stored[i].x) << i;
+      EXPECT_EQ(got[i].y, c.stored[i].y) << i;
     }
     EXPECT_EQ(ext, 4);
   }
   Read({"sl 1 2 3 4 5", "sl 1 2 3 4 5 6 7"});
-  EXPECT_EQ(Model.EntityOrder.Count(), 0);
+  EXPECT_EQ(Model.entityOrder.size(), 0u);
 }
 
 TEST(Modes, PolylineRuns) {
   Read({"pl", "0 0 1 0", "1 0 1 1", "lc2", "1 1 0 1", "pl", "0 0 2 2", "pl", "0 0 3 3", "ci 0 0 5", "0 0 4 4", "pl",
         "#", "5 5 6 6", "pl", "msg", "7 7 8 8", "z1", "hhp3", "pl", "9 9 0 0"});
-  ASSERT_EQ(Model.Lines.Count(), 8);
+  ASSERT_EQ(Model.lines.size(), 8u);
   const std::int32_t runs[] = {1, 1, 0, 2, 3, 0, 0, 6};  // the last "pl" also ended message mode
-  for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(Model.Lines[i].PolylineNo, runs[i]) << i;
-  EXPECT_EQ(Model.Lines[7].ZFlags, 1);
-  EXPECT_EQ(Model.Lines[7].PointRef, 3);
-  EXPECT_EQ(Model.HeldLine.X1, 7.0);
+  for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(Model.lines[i].polylineNumber, runs[i]) << i;
+  EXPECT_EQ(Model.lines[7].zFlags, 1);
+  EXPECT_EQ(Model.lines[7].pointReference, 3);
+  EXPECT_EQ(State.heldLine.x1, 7.0);
 }
 
 TEST(Modes, MessageModePairsHeldLineWithText) {
   Read({"msg", "cs 0 0 1 0 \"first", "ch 0 0 1 0 \"t"});
-  ASSERT_EQ(Model.MsgTexts.Count(), 1);
-  EXPECT_EQ(Model.MsgTexts[0].Line.X2, 1.0);  // before any held line: the initial line
-  EXPECT_EQ(Model.MsgTexts[0].Line.Color, 1);
-  EXPECT_EQ(Model.Texts.Count(), 1);
+  ASSERT_EQ(Model.dimensions.size(), 1u);
+  EXPECT_EQ(Model.dimensions[0].line.x2, 1.0);  // before any held line: the initial line
+  EXPECT_EQ(Model.dimensions[0].line.color, 1);
+  EXPECT_EQ(Model.texts.size(), 1u);
 
   Read({"lc4", "msg", "10 20 30 40", "lc7", "lg3", "cs 1 2 3 4 \"m", "msg", "cs 5 6 7 8 \"n", "msg", "ch 0 0 1 0 \"c",
         "1 1 2 2"});
-  EXPECT_EQ(Model.Lines.Count(), 1);  // only the line after "ch" ended message mode
-  ASSERT_EQ(Model.MsgTexts.Count(), 2);
-  const TJwwEntMsgText& m = Model.MsgTexts[0];
-  EXPECT_EQ(m.Color, 7);
-  EXPECT_EQ(m.Line.Color, 4);  // stamped when the line was held
-  EXPECT_EQ(m.Line.X1, 10.0);
-  EXPECT_EQ(m.Line.Y2, 40.0);
-  EXPECT_EQ(m.Text.TextKind, 2);
-  EXPECT_EQ(m.Text.Text, "m");
-  EXPECT_EQ(m.Text.X1, 1.0);
-  EXPECT_EQ(m.Text.Color, 2);  // text type 1's colour
-  EXPECT_EQ(m.LayerGroup, 3);
-  EXPECT_EQ(m.Text.LayerGroup, 3);
-  EXPECT_EQ(m.Line.LayerGroup, 0);
-  EXPECT_EQ(Model.MsgTexts[1].Line, m.Line);  // the held line is reused, header and all
-  ASSERT_EQ(Model.EntityOrder.Count(), 4);
-  EXPECT_EQ(Model.EntityOrder[0].Kind, kKindMsgText);
-  EXPECT_EQ(Model.EntityOrder[1].Kind, kKindMsgText);
-  EXPECT_EQ(Model.EntityOrder[1].Index, 1);
-  EXPECT_EQ(Model.EntityOrder[2].Kind, kKindText);
-  EXPECT_EQ(Model.EntityOrder[3].Kind, kKindLine);
+  EXPECT_EQ(Model.lines.size(), 1u);  // only the line after "ch" ended message mode
+  ASSERT_EQ(Model.dimensions.size(), 2u);
+  const DimensionRecord& m = Model.dimensions[0];
+  EXPECT_EQ(m.color, 7);
+  EXPECT_EQ(m.line.color, 4);  // stamped when the line was held
+  EXPECT_EQ(m.line.x1, 10.0);
+  EXPECT_EQ(m.line.y2, 40.0);
+  EXPECT_EQ(m.value.textKind, 2);
+  EXPECT_EQ(m.value.text, "m");
+  EXPECT_EQ(m.value.x, 1.0);
+  EXPECT_EQ(m.value.color, 2);  // text type 1's colour
+  EXPECT_EQ(m.layerGroup, 3);
+  EXPECT_EQ(m.value.layerGroup, 3);
+  EXPECT_EQ(m.line.layerGroup, 0);
+  EXPECT_EQ(Model.dimensions[1].line, m.line);  // the held line is reused, header and all
+  ASSERT_EQ(Model.entityOrder.size(), 4u);
+  EXPECT_EQ(Model.entityOrder[0].kind, EntityKind::kDimension);
+  EXPECT_EQ(Model.entityOrder[1].kind, EntityKind::kDimension);
+  EXPECT_EQ(Model.entityOrder[1].index, 1);
+  EXPECT_EQ(Model.entityOrder[2].kind, EntityKind::kText);
+  EXPECT_EQ(Model.entityOrder[3].kind, EntityKind::kLine);
 
   Read({"msg", "lc3", "pn2", "cn2", "cc1", "lg1", "ly1", "lw1", "lt1", "cn$x", "z1", "hhp1"});
-  EXPECT_TRUE(Model.CurAttr.MsgMode);  // attribute lines leave message mode on
-  ReadExchangeLine(Model, "#");
-  EXPECT_FALSE(Model.CurAttr.MsgMode);
+  EXPECT_TRUE(State.current.inDimension);  // attribute lines leave message mode on
+  Read({"msg", "#"});
+  EXPECT_FALSE(State.current.inDimension);
+}
+
+// A drawing is valid from its constructor on: lines that index its tables
+// find them there, and reading into a drawing that already holds figures
+// adds to it, the order entries counting on from its tables.
+TEST(ReadingIntoAnyDrawing, AddsToWhatItHolds) {
+  Drawing drawing;
+  ExchangeReader(drawing).ReadLine("lg1 5");
+  EXPECT_EQ(drawing.groupValues[1], 5);
+  {
+    ExchangeReader reader(drawing);
+    for (const char* line : {"lyf 3", "lynname", "hp99 1 2", "ch 0 0 1 0 \"a", "0 0 1 1"}) reader.ReadLine(line);
+  }
+  EXPECT_EQ(drawing.layerValues[15], 3);  // a new reader starts in group 0
+  EXPECT_EQ(drawing.layerNames[15], "name");
+  {
+    ExchangeReader reader(drawing);
+    for (const char* line : {"ch 0 0 1 0 \"b", "0 0 2 2"}) reader.ReadLine(line);
+  }
+  ASSERT_EQ(drawing.texts.size(), 2u);
+  EXPECT_EQ(drawing.texts[1].text, "b");
+  ASSERT_EQ(drawing.entityOrder.size(), 4u);
+  EXPECT_EQ(drawing.entityOrder[2], (OrderEntry{EntityKind::kText, 1}));
+  EXPECT_EQ(drawing.entityOrder[3], (OrderEntry{EntityKind::kLine, 1}));
 }
 
 // ---------------------------------------------------------------------------
@@ -458,35 +476,36 @@ TEST(ExchangeFileLoading, FileAndBytesGiveTheSameDrawing) {
   bytes += "\x1a" "BL 0 0 after the end\r\n";
   TempFile file(bytes);
 
-  TJwwModel fromFile;
-  TJwwModel fromBytes;
-  ResetModel(fromFile);
-  ResetModel(fromBytes);
-  ASSERT_TRUE(LoadExchangeFile(fromFile, file.Path()));
+  Drawing fromFile;
+  Drawing fromBytes;
+  ExchangeReader reader(fromFile);
+  ASSERT_TRUE(reader.ReadFile(file.Path()));
   ASSERT_TRUE(LoadExchangeBytes(fromBytes, bytes));
-  EXPECT_GT(fromFile.Blocks.Count(), 10000);
-  EXPECT_EQ(fromFile.Blocks.Count(), fromFile.Texts.Count());
+  EXPECT_GT(fromFile.blocks.size(), 10000u);
+  EXPECT_EQ(fromFile.blocks.size(), fromFile.texts.size());
   EXPECT_TRUE(SameDrawing(fromFile, fromBytes));
-  EXPECT_EQ(fromFile.CurAttr.LineColor, 5);
+  EXPECT_EQ(reader.State().current.lineColor, 5);
 }
 
-TEST(ExchangeFileLoading, TenMegabyteLine) {
+TEST(ExchangeFileLoading, TenMegabyteLineKeptWhole) {
   const std::string text(10 << 20, 't');
-  TempFile file("lg1\r\nch 0 0 1 0 \"" + text + "\r\nBL 0 0 " + text + "\r\nlc4\r\n");
-  ResetModel(Model);
-  ASSERT_TRUE(LoadExchangeFile(Model, file.Path()));
-  ASSERT_EQ(Model.Texts.Count(), 1);
-  EXPECT_EQ(Model.Texts[0].Text, text.substr(0, 255));
-  EXPECT_EQ(Model.Blocks[0].Name.size(), text.size());
-  EXPECT_EQ(Model.CurAttr.LineColor, 4);
+  TempFile file("lg1\r\ncn\"$<" + text + ">\r\nch 0 0 1 0 \"" + text + "\r\nBL 0 0 " + text + "\r\nlc4\r\n");
+  Drawing drawing;
+  ExchangeReader reader(drawing);
+  ASSERT_TRUE(reader.ReadFile(file.Path()));
+  ASSERT_EQ(drawing.texts.size(), 1u);
+  EXPECT_EQ(drawing.texts[0].text, text);
+  EXPECT_EQ(drawing.texts[0].fontName.size(), text.size() + 2);
+  EXPECT_EQ(drawing.blocks[0].name.size(), text.size());
+  EXPECT_EQ(reader.State().current.lineColor, 4);
 }
 
-TEST(ExchangeFileLoading, MissingFileLeavesModelAlone) {
+TEST(ExchangeFileLoading, MissingFileLeavesTheDrawingAlone) {
   Read({"lc5", "0 0 1 1"});
+  const Drawing before = Model;
   EXPECT_FALSE(LoadExchangeFile(Model, std::filesystem::path(::testing::TempDir()) / "no_such_exchange_file.txt"));
   EXPECT_FALSE(LoadExchangeFile(Model, ::testing::TempDir()));  // a folder is no file
-  EXPECT_EQ(Model.CurAttr.LineColor, 5);
-  EXPECT_EQ(Model.Lines.Count(), 1);
+  EXPECT_TRUE(SameDrawing(Model, before));
 }
 
 TEST(ExchangeBytesLoading, RandomBytesLoadWithoutHarm) {
@@ -502,44 +521,47 @@ TEST(ExchangeBytesLoading, RandomBytesLoadWithoutHarm) {
       // A Ctrl-Z would end most files early; keep them in a few rounds only.
       if (b == '\x1a' && round % 5 != 0) b = 'z';
     }
-    ResetModel(Model);
-    EXPECT_TRUE(LoadExchangeBytes(Model, bytes));
-    std::int32_t stored = 0;
-    ForEachEntityTable([&stored](std::int32_t, std::string_view, const auto& table) { stored += table.Count(); },
-                       Model);
-    EXPECT_EQ(Model.EntityOrder.Count(), stored);
-    EXPECT_GE(Model.CurAttr.LayerGroup, 0);
-    EXPECT_LE(Model.CurAttr.LayerGroup, 15);
-    EXPECT_GE(Model.CurAttr.CharStyle, 0);
-    EXPECT_LE(Model.CurAttr.CharStyle, 8);
+    Drawing drawing;
+    ExchangeReader reader(drawing);
+    LineSource source(bytes);
+    EXPECT_TRUE(reader.ReadLines(source));
+    std::size_t stored = 0;
+    ForEachEntityTable([&stored](EntityKind, std::string_view, const auto& table) { stored += table.size(); },
+                       drawing);
+    EXPECT_EQ(drawing.entityOrder.size(), stored);
+    const CurrentAttributes& current = reader.State().current;
+    EXPECT_GE(current.layerGroup, 0);
+    EXPECT_LE(current.layerGroup, 15);
+    EXPECT_GE(current.basePoint, 0);
+    EXPECT_LE(current.basePoint, 8);
   }
 }
 
 TEST(ExchangeFileLoading, HostWrittenFile) {
-  ResetModel(Model);
+  Model = Drawing{};
   ASSERT_TRUE(LoadExchangeFile(Model, std::filesystem::path(RUPENA_SOURCE_DIR) / "exchange/tests/data/host_selection.txt"));
   // "C:\jww\表示 1.jww": the trail byte 0x5C of 表 stays with its lead byte.
-  EXPECT_EQ(Model.DrawingFile, "C:\\jww\\\x95\x5c\x8e\xa6 1.jww");
-  EXPECT_EQ(Model.GroupScales[1], 50.0);
-  EXPECT_EQ(Model.TextTypes[2].Width, 3.5);
-  EXPECT_EQ(Model.TextTypes[2].Color, 2);
-  EXPECT_EQ(Model.HnValues[2], 5000.0);
-  EXPECT_EQ(Model.FirstAttr.Layer, 14);
-  EXPECT_EQ(Model.FirstAttr.FontName, kDefaultFontName);
-  EXPECT_TRUE(Model.BzSeen);
-  ASSERT_EQ(Model.Lines.Count(), 2);
-  EXPECT_EQ(Model.Lines[0].X1, -5000.0);
-  ASSERT_EQ(Model.Texts.Count(), 3);
-  const TJwwEntText& t = Model.Texts[0];
-  EXPECT_EQ(t.Text, "\x83\x5c\x83\x74\x83\x67\x81\x40\x95\x5c\x8b\x4c\x87\x40\x87\x41\x81\x40\xb6\xc5 \x87\x75");
-  EXPECT_EQ(t.TextType, 3);
-  EXPECT_EQ(t.Layer, 14);
-  EXPECT_EQ(t.DirX, 5.0);
-  EXPECT_EQ(Model.Texts[1].DirX, -3.2783543701953e-005);
-  EXPECT_EQ(Model.Texts[1].Text, "1,820");
-  EXPECT_EQ(Model.Texts[2].Text, "\x94\x5c\x97\xcd");
-  EXPECT_EQ(Model.Texts[2].ZFlags, 1);
+  EXPECT_EQ(Model.drawingFile, "C:\\jww\\\x95\x5c\x8e\xa6 1.jww");
+  EXPECT_EQ(Model.groupScales[1], 50.0);
+  EXPECT_EQ(Model.textTypes[2].width, 3.5);
+  EXPECT_EQ(Model.textTypes[2].color, 2);
+  EXPECT_EQ(Model.selectionRange[2], 5000.0);
+  EXPECT_EQ(Model.firstAttributes.layer, 14);
+  EXPECT_EQ(Model.firstAttributes.fontName, kDefaultFontName);
+  EXPECT_TRUE(Model.paperCoordinates);
+  ASSERT_EQ(Model.lines.size(), 2u);
+  EXPECT_EQ(Model.lines[0].x1, -5000.0);
+  ASSERT_EQ(Model.texts.size(), 3u);
+  const TextRecord& t = Model.texts[0];
+  EXPECT_EQ(t.text, "\x83\x5c\x83\x74\x83\x67\x81\x40\x95\x5c\x8b\x4c\x87\x40\x87\x41\x81\x40\xb6\xc5 \x87\x75");
+  EXPECT_EQ(t.textType, 3);
+  EXPECT_EQ(t.layer, 14);
+  EXPECT_EQ(t.directionX, 5.0);
+  EXPECT_EQ(Model.texts[1].directionX, -3.2783543701953e-005);
+  EXPECT_EQ(Model.texts[1].text, "1,820");
+  EXPECT_EQ(Model.texts[2].text, "\x94\x5c\x97\xcd");
+  EXPECT_EQ(Model.texts[2].zFlags, 1);
 }
 
 }  // namespace
-}  // namespace JwwGaibu
+}  // namespace rupena::exchange

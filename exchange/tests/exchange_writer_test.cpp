@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "exchange/drawing_model.h"
+#include "exchange/drawing.h"
 #include "exchange/exchange_reader.h"
 
 #if defined(__unix__)
@@ -24,30 +24,13 @@
 
 namespace {
 
-using namespace JwwGaibu;
+using namespace rupena::exchange;
 namespace fs = std::filesystem;
-
-TJwwModel Model;
-
-std::vector<std::string> Lines() {
-  std::vector<std::string> out;
-  for (std::int32_t i = 0; i < Model.OutputLines.Count(); ++i) {
-    out.push_back(Model.OutputLines[static_cast<std::size_t>(i)]);
-  }
-  return out;
-}
-
-// A model as the window has it when OK runs: loaded (here: nothing) and
-// prepared for output.
-void Prepared() {
-  ResetModel(Model);
-  PrepareOutputState(Model);
-}
 
 struct EmitCase {
   const char* name;
-  std::function<void()> setup;  // runs after Prepared()
-  std::function<void()> emit;
+  std::function<void(Drawing&)> setup;  // what the drawing gives the writer
+  std::function<void(ExchangeWriter&)> emit;
   std::vector<std::string> expected;
   friend void PrintTo(const EmitCase& c, std::ostream* os) { *os << c.name; }
 };
@@ -56,10 +39,11 @@ class Emit : public ::testing::TestWithParam<EmitCase> {};
 
 TEST_P(Emit, WritesExactlyTheseLines) {
   const EmitCase& c = GetParam();
-  Prepared();
-  if (c.setup) c.setup();
-  c.emit();
-  EXPECT_EQ(Lines(), c.expected);
+  Drawing drawing;
+  if (c.setup) c.setup(drawing);
+  ExchangeWriter writer(drawing);
+  c.emit(writer);
+  EXPECT_EQ(writer.Lines(), c.expected);
 }
 
 const std::string kDefaultFontLine = "cn\"$" + std::string(kDefaultFontName);
@@ -68,214 +52,215 @@ INSTANTIATE_TEST_SUITE_P(
     Writer, Emit,
     ::testing::Values(
         EmitCase{"LayerPairRepeatedIsSuppressed", nullptr,
-                 [] {
-                   EmitLayerGroup(Model, 3);
-                   EmitLayer(Model, 1);
-                   EmitLayerGroup(Model, 3);
-                   EmitLayer(Model, 1);
+                 [](ExchangeWriter& w) {
+                   w.EmitLayerGroup(3);
+                   w.EmitLayer(1);
+                   w.EmitLayerGroup(3);
+                   w.EmitLayer(1);
                  },
                  {"lg3", "ly1"}},
         EmitCase{"NewGroupForcesTheLayerAgain", nullptr,
-                 [] {
-                   EmitLayerGroup(Model, 3);
-                   EmitLayer(Model, 1);
-                   EmitLayerGroup(Model, 4);
-                   EmitLayer(Model, 1);
+                 [](ExchangeWriter& w) {
+                   w.EmitLayerGroup(3);
+                   w.EmitLayer(1);
+                   w.EmitLayerGroup(4);
+                   w.EmitLayer(1);
                  },
                  {"lg3", "ly1", "lg4", "ly1"}},
         EmitCase{"HexadecimalLayersAndNegativeGroup", nullptr,
-                 [] {
-                   EmitLayerGroup(Model, -1);
-                   EmitLayer(Model, 10);
-                   EmitLayer(Model, 15);
-                   EmitLayer(Model, 16);
+                 [](ExchangeWriter& w) {
+                   w.EmitLayerGroup(-1);
+                   w.EmitLayer(10);
+                   w.EmitLayer(15);
+                   w.EmitLayer(16);
                  },
                  {"lgFFFFFFFF", "lyA", "lyF", "ly10"}},
         EmitCase{"FirstRequestIsWrittenEvenAtTheDefault", nullptr,
-                 [] {
-                   EmitLineColor(Model, 1, 0);
-                   EmitLineColor(Model, 1, 0);
-                   EmitPointColor(Model, 1, 0);
-                   EmitLineType(Model, 1, 0);
-                   EmitCharStyle(Model, 0);
-                   EmitCharStyle(Model, 0);
+                 [](ExchangeWriter& w) {
+                   w.EmitLineColor(1);
+                   w.EmitLineColor(1);
+                   w.EmitPointColor(1);
+                   w.EmitLineType(1);
+                   w.EmitBasePoint(0);
+                   w.EmitBasePoint(0);
                  },
                  {"lc1", "pn1", "lt1", "cc0"}},
         EmitCase{"PointColorHasItsOwnMemory", nullptr,
-                 [] {
-                   EmitLineColor(Model, 5, 0);
-                   EmitPointColor(Model, 5, 0);
-                   EmitPointColor(Model, 6, 0);
-                   EmitLineColor(Model, 5, 0);
+                 [](ExchangeWriter& w) {
+                   w.EmitLineColor(5);
+                   w.EmitPointColor(5);
+                   w.EmitPointColor(6);
+                   w.EmitLineColor(5);
                  },
                  {"lc5", "pn5", "pn6"}},
         EmitCase{"MappedColoursAndLineTypes",
-                 [] {
-                   Model.FirstAttr.LineColor = 7;
-                   Model.FirstAttr.LineType = 4;
+                 [](Drawing& d) {
+                   d.firstAttributes.lineColor = 7;
+                   d.firstAttributes.lineType = 4;
                  },
-                 [] {
-                   EmitLineColor(Model, 10, 1);
-                   EmitLineColor(Model, 0, 1);
-                   EmitPointColor(Model, -5, 1);
-                   EmitLineType(Model, 10, 1);
-                   EmitLineType(Model, 19, 1);
-                   EmitLineType(Model, 0, 1);
-                   EmitLineType(Model, 10, 0);
+                 [](ExchangeWriter& w) {
+                   w.EmitLineColor(10, Numbering::kMapped);
+                   w.EmitLineColor(0, Numbering::kMapped);
+                   w.EmitPointColor(-5, Numbering::kMapped);
+                   w.EmitLineType(10, Numbering::kMapped);
+                   w.EmitLineType(19, Numbering::kMapped);
+                   w.EmitLineType(0, Numbering::kMapped);
+                   w.EmitLineType(10);
                  },
                  {"lc101", "lc7", "pn7", "lt11", "lt31", "lt4", "lt10"}},
         EmitCase{"LineWidthNeedsAWidthInTheHostFile", nullptr,
-                 [] {
-                   EmitLineWidth(Model, 1);
-                   EmitLineWidth(Model, -1);
+                 [](ExchangeWriter& w) {
+                   w.EmitLineWidth(1);
+                   w.EmitLineWidth(-1);
                  },
                  {}},
         EmitCase{"LineWidthClampsAndFallsBack",
-                 [] {
-                   Model.LineWidthSeen = true;
-                   Model.FirstAttr.LineWidth = 3;
+                 [](Drawing& d) {
+                   d.hasLineWidths = true;
+                   d.firstAttributes.lineWidth = 3;
                  },
-                 [] {
-                   EmitLineWidth(Model, 30001);
-                   EmitLineWidth(Model, -1);
-                   EmitLineWidth(Model, -1);
-                   EmitLineWidth(Model, -2);
-                   EmitLineWidth(Model, 30000);
+                 [](ExchangeWriter& w) {
+                   w.EmitLineWidth(30001);
+                   w.EmitLineWidth(-1);
+                   w.EmitLineWidth(-1);
+                   w.EmitLineWidth(-2);
+                   w.EmitLineWidth(30000);
                  },
                  {"lw0", "lw3", "lw0", "lw30000"}},
-        EmitCase{"CharStyleOutOfRangeIsZero", nullptr,
-                 [] {
-                   EmitCharStyle(Model, 9);
-                   EmitCharStyle(Model, -1);
-                   EmitCharStyle(Model, 8);
+        EmitCase{"BasePointOutOfRangeIsZero", nullptr,
+                 [](ExchangeWriter& w) {
+                   w.EmitBasePoint(9);
+                   w.EmitBasePoint(-1);
+                   w.EmitBasePoint(8);
                  },
                  {"cc0", "cc8"}},
         EmitCase{"FreeSizeIsWrittenThenComparedByValue", nullptr,
-                 [] {
-                   EmitTextType(Model, 0, 1, 0, 2, 2, 0);
-                   EmitTextType(Model, 0, 1, 0, 2, 2, 0);
-                   EmitTextType(Model, 0, 1, 0, 2.5, 2, 0);
-                   EmitTextType(Model, 0, 3, 0, 2.5, 2, 0);
+                 [](ExchangeWriter& w) {
+                   w.EmitTextType(0, 1, 2, 2, 0);
+                   w.EmitTextType(0, 1, 2, 2, 0);
+                   w.EmitTextType(0, 1, 2.5, 2, 0);
+                   w.EmitTextType(0, 3, 2.5, 2, 0);
                  },
                  {"cn0 2 2 0 1", "cn0 2.5 2 0 1", "cn0 2.5 2 0 3"}},
         EmitCase{"TypeChangeRewritesTheSameFreeSize", nullptr,
-                 [] {
-                   EmitTextType(Model, 0, 1, 0, 4, 5, 0.5);
-                   EmitTextType(Model, 3, 9, 0, 7, 7, 7);
-                   EmitTextType(Model, 3, 1, 0, 1, 1, 1);
-                   EmitTextType(Model, 0, 1, 0, 4, 5, 0.5);
+                 [](ExchangeWriter& w) {
+                   w.EmitTextType(0, 1, 4, 5, 0.5);
+                   w.EmitTextType(3, 9, 7, 7, 7);
+                   w.EmitTextType(3, 1, 1, 1, 1);
+                   w.EmitTextType(0, 1, 4, 5, 0.5);
                  },
                  {"cn0 4 5 0.5 1", "cn3", "cn0 4 5 0.5 1"}},
         EmitCase{"TypeOutOfRangeTakesTheFirstFreeSize",
-                 [] {
-                   Model.FirstAttr.TextType = 0;
-                   Model.FirstAttr.FreeWidth = 1.25;
-                   Model.FirstAttr.FreeHeight = 3;
-                   Model.FirstAttr.FreeSpacing = 0.1;
-                   Model.FirstAttr.FreeColor = 6;
+                 [](Drawing& d) {
+                   d.firstAttributes.textType = 0;
+                   d.firstAttributes.freeWidth = 1.25;
+                   d.firstAttributes.freeHeight = 3;
+                   d.firstAttributes.freeSpacing = 0.1;
+                   d.firstAttributes.freeColor = 6;
                  },
-                 [] { EmitTextType(Model, 11, 1, 0, 9, 9, 9); },
+                 [](ExchangeWriter& w) { w.EmitTextType(11, 1, 9, 9, 9); },
                  {"cn0 1.25 3 0.1 6"}},
         EmitCase{"TypeOutOfRangeTakesTheFirstType",
-                 [] { Model.FirstAttr.TextType = 4; },
-                 [] {
-                   EmitTextType(Model, -1, 1, 0, 9, 9, 9);
-                   EmitTextType(Model, 4, 1, 0, 9, 9, 9);
+                 [](Drawing& d) { d.firstAttributes.textType = 4; },
+                 [](ExchangeWriter& w) {
+                   w.EmitTextType(-1, 1, 9, 9, 9);
+                   w.EmitTextType(4, 1, 9, 9, 9);
                  },
                  {"cn4"}},
-        EmitCase{"FreeSizeColourMapped", nullptr, [] { EmitTextType(Model, 0, 12, 1, 2, 2, 0); },
+        EmitCase{"FreeSizeColourMapped", nullptr, [](ExchangeWriter& w) { w.EmitTextType(0, 12, 2, 2, 0, Numbering::kMapped); },
                  {"cn0 2 2 0 103"}},
         EmitCase{"DefaultFontIsWrittenOnceThenSuppressed", nullptr,
-                 [] {
-                   EmitFontName(Model, kDefaultFontName);
-                   EmitFontName(Model, kDefaultFontName);
+                 [](ExchangeWriter& w) {
+                   w.EmitFontName(kDefaultFontName);
+                   w.EmitFontName(kDefaultFontName);
                  },
                  {kDefaultFontLine}},
         EmitCase{"EmptyFontNameMeansTheFirstOne", nullptr,
-                 [] {
-                   EmitFontName(Model, kDefaultFontName);
-                   EmitFontName(Model, "");
-                   EmitFontName(Model, "<>");
+                 [](ExchangeWriter& w) {
+                   w.EmitFontName(kDefaultFontName);
+                   w.EmitFontName("");
+                   w.EmitFontName("<>");
                  },
                  {kDefaultFontLine, "cn\"$"}},
         EmitCase{"FontNamesWithBlanksKeepThem",
-                 [] { Model.FirstAttr.FontName = "<first>"; },
-                 [] {
-                   EmitFontName(Model, "<>");
-                   EmitFontName(Model, "<a b>");
+                 [](Drawing& d) { d.firstAttributes.fontName = "<first>"; },
+                 [](ExchangeWriter& w) {
+                   w.EmitFontName("<>");
+                   w.EmitFontName("<a b>");
                  },
                  {"cn\"$<first>", "cn\"$<a b>"}},
         EmitCase{"ZFlagsInOrderAndZ4YieldsToZ5", nullptr,
-                 [] {
-                   EmitZFlags(Model, 31);
-                   EmitZFlags(Model, 8);
-                   EmitZFlags(Model, 24);
-                   EmitZFlags(Model, 0);
-                   EmitZFlags(Model, 8);
+                 [](ExchangeWriter& w) {
+                   w.EmitZFlags(31);
+                   w.EmitZFlags(8);
+                   w.EmitZFlags(24);
+                   w.EmitZFlags(0);
+                   w.EmitZFlags(8);
                  },
                  {"z1", "z2", "z3", "z5", "z4", "z5", "z4"}},
         EmitCase{"TextKindsAndUnknownKinds", nullptr,
-                 [] {
-                   EmitText(Model, 0, "A", 10, 20.5, 1, 0);
-                   EmitText(Model, 9, "B", -1, 0.25, 0, 1);
-                   EmitText(Model, 10, "C", 0, 0, 1, 0);
-                   EmitText(Model, -3, "D", 0, 0, 1, 0);
+                 [](ExchangeWriter& w) {
+                   w.EmitText(0, "A", 10, 20.5, 1, 0);
+                   w.EmitText(9, "B", -1, 0.25, 0, 1);
+                   w.EmitText(10, "C", 0, 0, 1, 0);
+                   w.EmitText(-3, "D", 0, 0, 1, 0);
                  },
-                 {"ch 10 20.5 1 0 \"", "A", "c2 -1 0.25 0 1 \"", "B", "ch 0 0 1 0 \"", "C",
-                  "ch 0 0 1 0 \"", "D"}},
+                 {"ch 10 20.5 1 0 \"A", "c2 -1 0.25 0 1 \"B", "ch 0 0 1 0 \"C", "ch 0 0 1 0 \"D"}},
         EmitCase{"BlankTextsAndZeroVectorsWriteNothing", nullptr,
-                 [] {
-                   EmitText(Model, 0, " ", 0, 0, 1, 0);
-                   EmitText(Model, 0, "\x81\x40", 0, 0, 1, 0);
-                   EmitText(Model, 0, "\t", 0, 0, 1, 0);
-                   EmitText(Model, 0, "", 0, 0, 1, 0);
-                   EmitText(Model, 0, "A", 0, 0, 0, 0);
-                   EmitText(Model, 0, "A", 0, 0, 9e-9, -9e-9);
-                   EmitText(Model, 0, "B", 0, 0, 1e-8, 0);
-                   EmitText(Model, 0, "C", 0, 0, 0, -1e-8);
+                 [](ExchangeWriter& w) {
+                   w.EmitText(0, " ", 0, 0, 1, 0);
+                   w.EmitText(0, "\x81\x40", 0, 0, 1, 0);
+                   w.EmitText(0, "\t", 0, 0, 1, 0);
+                   w.EmitText(0, "", 0, 0, 1, 0);
+                   w.EmitText(0, "A", 0, 0, 0, 0);
+                   w.EmitText(0, "A", 0, 0, 9e-9, -9e-9);
+                   w.EmitText(0, "B", 0, 0, 1e-8, 0);
+                   w.EmitText(0, "C", 0, 0, 0, -1e-8);
                  },
-                 {"ch 0 0 1E-8 0 \"", "B", "ch 0 0 0 -1E-8 \"", "C"}},
+                 {"ch 0 0 1E-8 0 \"B", "ch 0 0 0 -1E-8 \"C"}},
         EmitCase{"PlainLineBeginsWithABlank", nullptr,
-                 [] { EmitPlainLine(Model, -5000, 0.25, 1e-5, 1.0 / 3); },
+                 [](ExchangeWriter& w) { w.EmitPlainLine(-5000, 0.25, 1e-5, 1.0 / 3); },
                  {" -5000 0.25 1E-5 0.333333333333333"}},
         EmitCase{"TextIsWrittenUnstripped", nullptr,
-                 [] { EmitText(Model, 1, " \x83\x5c ", 0, 0, 0, 1); },
-                 {"cv 0 0 0 1 \"", " \x83\x5c "}},
-        EmitCase{"LinesAreCutAt255Bytes", nullptr,
-                 [] {
-                   AddOutputLine(Model, std::string(254, 'a') + "\x82\xa0");
-                   EmitText(Model, 0, std::string(300, 'b'), 0, 0, 1, 0);
+                 [](ExchangeWriter& w) { w.EmitText(1, " \x83\x5c ", 0, 0, 0, 1); },
+                 {"cv 0 0 0 1 \" \x83\x5c "}},
+        EmitCase{"LongLinesAreKeptWhole",
+                 [](Drawing& d) { d.firstAttributes.fontName = "<" + std::string(300, 'f') + ">"; },
+                 [](ExchangeWriter& w) {
+                   w.AddLine(std::string(254, 'a') + "\x82\xa0");
+                   w.EmitText(0, std::string(600, 'b'), 0, 0, 1, 0);
+                   w.EmitFontName("");
                  },
-                 {std::string(254, 'a') + "\x82", "ch 0 0 1 0 \"", std::string(255, 'b')}}),
+                 {std::string(254, 'a') + "\x82\xa0", "ch 0 0 1 0 \"" + std::string(600, 'b'),
+                  "cn\"$<" + std::string(300, 'f') + ">"}}),
     [](const ::testing::TestParamInfo<EmitCase>& p) { return p.param.name; });
 
-struct JoinCase {
-  const char* name;
-  std::vector<std::string> lines;
-  std::string bytes;
-};
-
-TEST(FileBytes, JoinsTextCommandsAndEndsLinesWithCrLf) {
-  const JoinCase cases[] = {
-      {"empty list", {}, "hq\r\n"},
-      {"plain lines", {"hd", "lg0"}, "hd\r\nlg0\r\n"},
-      {"text pair", {"hd", "ch 0 0 1 0 \"", "A"}, "hd\r\nch 0 0 1 0 \"A\r\n"},
-      {"last line ends in a quote", {"hd", "ch 0 0 1 0 \""}, "hd\r\nch 0 0 1 0 \""},
-      {"text that is a quote is not joined again",
-       {"ch 0 0 1 0 \"", "\"", "lg1"},
-       "ch 0 0 1 0 \"\"\r\nlg1\r\n"},
-      {"empty line", {"", "hd"}, "\r\nhd\r\n"},
-      {"font line ending in a quote stays a line",
-       {"cn\"$<A\"", "ch 0 0 1 0 \"", "B"},
-       "cn\"$<A\"\r\nch 0 0 1 0 \"B\r\n"},
-      {"font line ending in a quote, last", {"hd", "cn\"$\""}, "hd\r\ncn\"$\"\r\n"},
+TEST(NumberMapping, ColorsAndLineTypes) {
+  FirstAttributes first;
+  first.lineColor = 4;
+  first.lineType = 6;
+  struct Case {
+    std::int32_t n, color, lineType;
   };
-  for (const JoinCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    ResetModel(Model);
-    for (const std::string& l : c.lines) AddOutputLine(Model, l);
-    EXPECT_EQ(ExchangeFileBytes(Model), c.bytes);
+  const Case cases[] = {
+      {INT32_MIN, 4, 6}, {-5, 4, 6},  {0, 4, 6},    {1, 1, 1},    {9, 9, 9},
+      {10, 101, 11},     {11, 102, 12}, {18, 109, 19}, {19, 110, 31}, {INT32_MAX, INT32_MAX, INT32_MAX},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.n);
+    EXPECT_EQ(MapColorNumber(first, c.n), c.color);
+    EXPECT_EQ(MapLineTypeNumber(first, c.n), c.lineType);
   }
+}
+
+TEST(FileBytes, EveryLineEndsWithCrLfAndNoLinesIsHq) {
+  Drawing drawing;
+  ExchangeWriter writer(drawing);
+  EXPECT_EQ(writer.FileBytes(), "hq\r\n");
+  writer.AddLine("");
+  writer.AddLine("hd");
+  writer.EmitText(0, "\"", 0, 0, 1, 0);
+  EXPECT_EQ(writer.FileBytes(), "\r\nhd\r\nch 0 0 1 0 \"\"\r\n");
 }
 
 // A font name may end in a quote (after cn"$ the quote has stopped
@@ -283,32 +268,21 @@ TEST(FileBytes, JoinsTextCommandsAndEndsLinesWithCrLf) {
 // font whole, and the text after it.
 TEST(FileBytes, FontNameEndingInAQuoteReadsBack) {
   const std::string font = "<\x82\x6c\x82\x72 A\"";
-  ResetModel(Model);
-  PrepareOutputState(Model);
-  EmitFontName(Model, font);
-  EmitText(Model, 2, "B", 1, 2, 1, 0);
-  EmitFontName(Model, "<C>");
-  EmitText(Model, 0, "\"", 3, 4, 0, 1);
+  Drawing drawing;
+  ExchangeWriter writer(drawing);
+  writer.EmitFontName(font);
+  writer.EmitText(2, "B", 1, 2, 1, 0);
+  writer.EmitFontName("<C>");
+  writer.EmitText(0, "\"", 3, 4, 0, 1);
 
-  TJwwModel back;
-  ResetModel(back);
-  ASSERT_TRUE(LoadExchangeBytes(back, ExchangeFileBytes(Model)));
-  ASSERT_EQ(back.Texts.Count(), 2);
-  EXPECT_EQ(back.Texts[0].FontName, font);
-  EXPECT_EQ(back.Texts[0].Text, "B");
-  EXPECT_EQ(back.Texts[0].TextKind, 2);
-  EXPECT_EQ(back.Texts[1].FontName, "<C>");
-  EXPECT_EQ(back.Texts[1].Text, "\"");
-  EXPECT_EQ(back.CurAttr.FontName, "<C>");
-}
-
-TEST(FileBytes, BlockGrowthKeepsEveryLine) {
-  ResetModel(Model);
-  for (int i = 0; i < 2500; ++i) AddOutputLine(Model, "z" + std::to_string(i));
-  EXPECT_EQ(Model.OutputLines.Capacity(), 3000u);
-  const std::string bytes = ExchangeFileBytes(Model);
-  EXPECT_EQ(bytes.substr(0, 8), "z0\r\nz1\r\n");
-  EXPECT_NE(bytes.find("\r\nz2499\r\n"), std::string::npos);
+  Drawing back;
+  ASSERT_TRUE(LoadExchangeBytes(back, writer.FileBytes()));
+  ASSERT_EQ(back.texts.size(), 2u);
+  EXPECT_EQ(back.texts[0].fontName, font);
+  EXPECT_EQ(back.texts[0].text, "B");
+  EXPECT_EQ(back.texts[0].textKind, 2);
+  EXPECT_EQ(back.texts[1].fontName, "<C>");
+  EXPECT_EQ(back.texts[1].text, "\"");
 }
 
 // ---------------------------------------------------------------- files
@@ -331,7 +305,6 @@ class WriteFile : public ::testing::Test {
                                                ->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    ResetModel(Model);
   }
   void TearDown() override {
     std::error_code ec;
@@ -346,37 +319,39 @@ class WriteFile : public ::testing::Test {
     return names;
   }
   fs::path dir_;
+  Drawing drawing_;
+  ExchangeWriter writer_{drawing_};
 };
 
 TEST_F(WriteFile, ReplacesTheFileWithTheOutput) {
   const fs::path file = dir_ / "JWC_TEMP.TXT";
   WriteAll(file, "hq\r\nch 0 0 1 0 \"old text that is longer\r\n");
-  AddOutputLine(Model, "hd");
-  EmitText(Model, 0, "\x83\x5c", 1, 2, 3, 4);
-  ASSERT_TRUE(WriteExchangeFile(Model, file));
+  writer_.AddLine("hd");
+  writer_.EmitText(0, "\x83\x5c", 1, 2, 3, 4);
+  ASSERT_TRUE(writer_.WriteFile(file));
   EXPECT_EQ(ReadAll(file), "hd\r\nch 1 2 3 4 \"\x83\x5c\r\n");
   EXPECT_EQ(Entries(), std::vector<std::string>{"JWC_TEMP.TXT"});
-  // the list stays, so a second write gives the same bytes
-  ASSERT_TRUE(WriteExchangeFile(Model, file));
+  // the lines stay, so a second write gives the same bytes
+  ASSERT_TRUE(writer_.WriteFile(file));
   EXPECT_EQ(ReadAll(file), "hd\r\nch 1 2 3 4 \"\x83\x5c\r\n");
 }
 
 TEST_F(WriteFile, EmptyListWritesHq) {
   const fs::path file = dir_ / "JWC_TEMP.TXT";
-  ASSERT_TRUE(WriteExchangeFile(Model, file));
+  ASSERT_TRUE(writer_.WriteFile(file));
   EXPECT_EQ(ReadAll(file), "hq\r\n");
 }
 
 TEST_F(WriteFile, MissingFolderFailsAndCreatesNothing) {
-  AddOutputLine(Model, "hd");
-  EXPECT_FALSE(WriteExchangeFile(Model, dir_ / "no such folder" / "JWC_TEMP.TXT"));
+  writer_.AddLine("hd");
+  EXPECT_FALSE(writer_.WriteFile(dir_ / "no such folder" / "JWC_TEMP.TXT"));
   EXPECT_TRUE(Entries().empty());
 }
 
 TEST_F(WriteFile, DirectoryInTheWayFailsAndStays) {
   fs::create_directory(dir_ / "JWC_TEMP.TXT");
-  AddOutputLine(Model, "hd");
-  EXPECT_FALSE(WriteExchangeFile(Model, dir_ / "JWC_TEMP.TXT"));
+  writer_.AddLine("hd");
+  EXPECT_FALSE(writer_.WriteFile(dir_ / "JWC_TEMP.TXT"));
   EXPECT_TRUE(fs::is_directory(dir_ / "JWC_TEMP.TXT"));
   EXPECT_EQ(Entries(), std::vector<std::string>{"JWC_TEMP.TXT"});
 }
@@ -401,8 +376,8 @@ TEST_F(WriteFile, ReadOnlyFolderFailsAndLeavesTheFile) {
   WriteAll(file, before);
   chmod(dir_.c_str(), 0555);
   chmod(file.c_str(), 0444);
-  AddOutputLine(Model, "hd");
-  const int code = InChild([&] { return WriteExchangeFile(Model, file) ? 1 : 0; }, true);
+  writer_.AddLine("hd");
+  const int code = InChild([&] { return writer_.WriteFile(file) ? 1 : 0; }, true);
   chmod(dir_.c_str(), 0755);
   EXPECT_EQ(code, 0) << "the write should have failed";
   EXPECT_EQ(ReadAll(file), before);
@@ -417,14 +392,14 @@ TEST_F(WriteFile, ShortWriteLeavesThePreviousFileByteIdentical) {
     fs::remove(file);
     const std::string before = "hq\r\nch 0 0 1 0 \"abc\r\n";
     if (existed) WriteAll(file, before);
-    ResetModel(Model);
-    for (int i = 0; i < 5000; ++i) AddOutputLine(Model, "ch 123.456 789.012 1 0 \"");
+    ExchangeWriter writer(drawing_);
+    for (int i = 0; i < 5000; ++i) writer.EmitText(0, "A", 123.456, 789.012, 1, 0);
     const int code = InChild(
         [&] {
           signal(SIGXFSZ, SIG_IGN);
           const rlimit limit{4096, 4096};
           if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 97;
-          return WriteExchangeFile(Model, file) ? 1 : 0;
+          return writer.WriteFile(file) ? 1 : 0;
         },
         false);
     EXPECT_EQ(code, 0) << "the write should have failed";

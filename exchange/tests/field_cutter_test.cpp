@@ -7,16 +7,14 @@
 #include <string_view>
 #include <vector>
 
-#include "exchange/tests/scan_variants.h"
 
-namespace JwwGaibu {
+namespace rupena::exchange {
 namespace {
 
 using Fields = std::vector<std::string>;
 
-template <ByteScan Scan>
-Fields CutWith(std::string_view line) {
-  BasicFieldCutter<Scan> cutter;
+Fields Cut(std::string_view line) {
+  FieldCutter cutter;
   cutter.Cut(line);
   Fields fields;
   for (std::size_t k = 0; k < cutter.Count(); ++k) fields.emplace_back(cutter.Field(k));
@@ -51,12 +49,7 @@ Fields ReferenceCut(std::string_view line) {
   return fields;
 }
 
-template <typename T>
-class FieldCutting : public ::testing::Test {};
-TYPED_TEST_SUITE(FieldCutting, ScanVariants, ScanVariantName);
-
-TYPED_TEST(FieldCutting, HostLineShapes) {
-  const auto Cut = [](std::string_view line) { return CutWith<TypeParam::value>(line); };
+TEST(FieldCutting, HostLineShapes) {
   struct Case {
     const char* name;
     std::string line;
@@ -105,8 +98,7 @@ TYPED_TEST(FieldCutting, HostLineShapes) {
 // Every byte value with splitting on and after the quote, each against the
 // rule it must follow, at offsets that put it in every position of a long
 // run of ordinary bytes.
-TYPED_TEST(FieldCutting, EveryByteValue) {
-  const auto Cut = [](std::string_view line) { return CutWith<TypeParam::value>(line); };
+TEST(FieldCutting, EveryByteValue) {
   // Past 16 and 64 as well: the SSE2 cutter looks at 16 bytes at a time,
   // four of them to a block.
   const std::size_t offsets[] = {0, 1, 5, 7, 8, 9, 15, 16, 17, 31, 47, 61, 62, 63, 64, 65, 80};
@@ -133,7 +125,7 @@ TYPED_TEST(FieldCutting, EveryByteValue) {
   }
 }
 
-TYPED_TEST(FieldCutting, AtMostThirtyTwoFields) {
+TEST(FieldCutting, AtMostThirtyTwoFields) {
   struct Case {
     int words;
     bool trailingBlank;
@@ -145,7 +137,7 @@ TYPED_TEST(FieldCutting, AtMostThirtyTwoFields) {
     std::string line;
     for (int w = 1; w <= c.words; ++w) line += "w" + std::to_string(w) + " ";
     if (!c.trailingBlank) line.pop_back();
-    BasicFieldCutter<TypeParam::value> cutter;
+    FieldCutter cutter;
     cutter.Cut(line);
     ASSERT_EQ(cutter.Count(), c.count);
     EXPECT_EQ(cutter.Field(0), "w1");
@@ -159,13 +151,13 @@ TYPED_TEST(FieldCutting, AtMostThirtyTwoFields) {
 // that long stretches need no byte classes, with every kind of byte the
 // rules treat apart mixed in at every rate, and lengths across several
 // 64-byte blocks and the 32-field limit.
-TYPED_TEST(FieldCutting, RandomLinesFollowTheRules) {
+TEST(FieldCutting, RandomLinesFollowTheRules) {
   std::mt19937 rng(20240611);
   const std::string_view plain[] = {" ", "  ", "\t", "-8156.21790089866", "0", "1000", "ci", "ch", "x"};
   const std::string_view odd[] = {"\"", "=", "\x82\xa0", "\x83\x5c", "\x82", "\x81\x40", "\x1f", "\x7f",
                                   "\xa0", "\xdf", "\xfe", "\xff", "\x80", "\xfd", std::string_view("\0", 1),
                                   "\x82\x22", "\x82\t", "\x82 ", "\r"};
-  BasicFieldCutter<TypeParam::value> cutter;  // reused, as the reader reuses it
+  FieldCutter cutter;  // reused, as the reader reuses it
   for (int round = 0; round < 20000; ++round) {
     const auto oddRate = 1 + rng() % 40;
     const std::size_t pieces = rng() % (round % 10 == 0 ? 120 : 24);
@@ -184,8 +176,8 @@ TYPED_TEST(FieldCutting, RandomLinesFollowTheRules) {
   }
 }
 
-TYPED_TEST(FieldCutting, ReusedCutterForgetsTheLongerLine) {
-  BasicFieldCutter<TypeParam::value> cutter;
+TEST(FieldCutting, ReusedCutterForgetsTheLongerLine) {
+  FieldCutter cutter;
   cutter.Cut("ch 1 2 3 4 \"" + std::string(10 << 20, 'x'));
   ASSERT_EQ(cutter.Count(), 6u);
   EXPECT_EQ(cutter.Field(5).size(), std::size_t{10} << 20);
@@ -195,32 +187,5 @@ TYPED_TEST(FieldCutting, ReusedCutterForgetsTheLongerLine) {
   EXPECT_EQ(cutter.Field(2), "");
 }
 
-// ---------------------------------------------------------------------------
-
-
-// The plain cutter, which 32-bit builds run, against this platform's own on
-// lines of any bytes at every length up to a few blocks: where the two are
-// different code (SSE2), they must still cut every line alike.
-TEST(FieldCutterVariants, AgreeOnAnyBytes) {
-  std::mt19937 rng(20250101);
-  BasicFieldCutter<ByteScan::kPlain> plain;
-  BasicFieldCutter<kNativeScan> native;
-  // Bytes the rules treat apart, often enough to matter, among any others.
-  const std::string_view special = " \t\"=\x82\x81\xfd\xfe\x80\x1f";
-  for (int round = 0; round < 20000; ++round) {
-    std::string line(static_cast<std::size_t>(rng() % 200), '\0');
-    for (char& b : line) {
-      const auto r = rng();
-      b = r % 3 == 0 ? special[(r >> 8) % special.size()] : static_cast<char>(r >> 8);
-    }
-    plain.Cut(line);
-    native.Cut(line);
-    ASSERT_EQ(plain.Count(), native.Count()) << "round " << round;
-    for (std::size_t k = 0; k < plain.Count(); ++k) {
-      ASSERT_EQ(plain.Field(k), native.Field(k)) << "round " << round << ", field " << k;
-    }
-  }
-}
-
 }  // namespace
-}  // namespace JwwGaibu
+}  // namespace rupena::exchange

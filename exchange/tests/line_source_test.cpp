@@ -8,15 +8,13 @@
 #include <string_view>
 #include <vector>
 
-#include "exchange/tests/scan_variants.h"
 
-namespace JwwGaibu {
+namespace rupena::exchange {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-template <ByteScan Scan>
-Lines Take(BasicLineSource<Scan>& source) {
+Lines Take(LineSource& source) {
   Lines lines;
   std::string_view line;
   while (source.Next(line)) lines.emplace_back(line);
@@ -24,16 +22,14 @@ Lines Take(BasicLineSource<Scan>& source) {
   return lines;
 }
 
-template <ByteScan Scan>
 Lines FromMemory(std::string_view bytes) {
-  BasicLineSource<Scan> source(bytes);
+  LineSource source(bytes);
   return Take(source);
 }
 
-template <ByteScan Scan>
 Lines FromStream(const std::string& bytes, std::size_t chunk) {
   std::stringbuf in(bytes);
-  BasicLineSource<Scan> source(in, chunk);
+  LineSource source(in, chunk);
   return Take(source);
 }
 
@@ -58,13 +54,9 @@ Lines ReferenceLines(std::string_view data) {
   return lines;
 }
 
-template <typename T>
-class LineSplitting : public ::testing::Test {};
-TYPED_TEST_SUITE(LineSplitting, ScanVariants, ScanVariantName);
-
 // Each case from memory and from a stream read in chunks of every size up
 // to past its length, so that each chunk edge falls on every byte once.
-TYPED_TEST(LineSplitting, LineEndsAndCtrlZ) {
+TEST(LineSplitting, LineEndsAndCtrlZ) {
   struct Case {
     const char* name;
     std::string bytes;
@@ -95,9 +87,9 @@ TYPED_TEST(LineSplitting, LineEndsAndCtrlZ) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(ReferenceLines(c.bytes), c.lines);
-    EXPECT_EQ(FromMemory<TypeParam::value>(c.bytes), c.lines);
+    EXPECT_EQ(FromMemory(c.bytes), c.lines);
     for (std::size_t chunk = 1; chunk <= c.bytes.size() + 1; ++chunk) {
-      ASSERT_EQ(FromStream<TypeParam::value>(c.bytes, chunk), c.lines) << "chunk " << chunk;
+      ASSERT_EQ(FromStream(c.bytes, chunk), c.lines) << "chunk " << chunk;
     }
   }
 }
@@ -106,7 +98,7 @@ TYPED_TEST(LineSplitting, LineEndsAndCtrlZ) {
 // then a Ctrl-Z at every distance from each other and from the 16- and
 // 64-byte steps of the scan; from memory and from streams of odd chunk
 // sizes, against the reference.
-TYPED_TEST(LineSplitting, RandomFilesFollowTheRules) {
+TEST(LineSplitting, RandomFilesFollowTheRules) {
   std::mt19937 rng(20240612);
   const std::string_view pieces[] = {"a", "bcdefgh", " ", "\x82\xa0", "\x82", "\r", "\r", "\n",
                                      "\r\n", "\r\n", "ch 1 2 3 4 \"", std::string_view("\0", 1)};
@@ -119,23 +111,23 @@ TYPED_TEST(LineSplitting, RandomFilesFollowTheRules) {
       if (round % 4 == 0 && rng() % 300 == 0) bytes += rng() % 2 ? "z\x1a" : "\x1a";
     }
     const Lines want = ReferenceLines(bytes);
-    ASSERT_EQ(FromMemory<TypeParam::value>(bytes), want);
+    ASSERT_EQ(FromMemory(bytes), want);
     const std::size_t chunk = 1 + rng() % 100;
-    ASSERT_EQ(FromStream<TypeParam::value>(bytes, chunk), want) << "chunk " << chunk;
+    ASSERT_EQ(FromStream(bytes, chunk), want) << "chunk " << chunk;
   }
 }
 
 // A line far longer than the chunk grows the buffer; the lines after it are
 // read as before.
-TYPED_TEST(LineSplitting, LinesLongerThanTheChunk) {
+TEST(LineSplitting, LinesLongerThanTheChunk) {
   const std::string longLine(100000, 'x');
   const std::string bytes = "a\r\n" + longLine + "\r\nb\nc" + longLine + "\r\x1a" "d\ne";
   const Lines want = {"a", longLine, "b", "c" + longLine, "e"};
-  EXPECT_EQ(FromStream<TypeParam::value>(bytes, 16), want);
-  EXPECT_EQ(FromStream<TypeParam::value>(bytes, 4096), want);
+  EXPECT_EQ(FromStream(bytes, 16), want);
+  EXPECT_EQ(FromStream(bytes, 4096), want);
 }
 
-TYPED_TEST(LineSplitting, BytesReadAndCtrlZ) {
+TEST(LineSplitting, BytesReadAndCtrlZ) {
   struct Case {
     std::string bytes;
     bool endedByCtrlZ;
@@ -145,7 +137,7 @@ TYPED_TEST(LineSplitting, BytesReadAndCtrlZ) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);
     std::stringbuf in(c.bytes);
-    BasicLineSource<TypeParam::value> stream(in, 1);
+    LineSource stream(in, 1);
     Take(stream);
     EXPECT_EQ(stream.EndedByCtrlZ(), c.endedByCtrlZ);
     // Read one byte at a time, the stream stops where its input ended.
@@ -154,28 +146,12 @@ TYPED_TEST(LineSplitting, BytesReadAndCtrlZ) {
       EXPECT_EQ(stream.BytesRead(), c.bytes.size());
     }
 
-    BasicLineSource<TypeParam::value> memory(c.bytes);
+    LineSource memory(c.bytes);
     Take(memory);
     EXPECT_EQ(memory.EndedByCtrlZ(), c.endedByCtrlZ);
     EXPECT_EQ(memory.BytesRead(), c.bytes.size());
   }
 }
 
-// The plain source, which 32-bit builds run, against this platform's own on
-// bytes of every value, line ends and Ctrl-Zs frequent among them.
-TEST(LineSourceVariants, AgreeOnAnyBytes) {
-  std::mt19937 rng(20250102);
-  const std::string_view special = "\n\r\x1a";
-  for (int round = 0; round < 3000; ++round) {
-    std::string bytes(static_cast<std::size_t>(rng() % 400), '\0');
-    const auto rate = 2 + rng() % 30;
-    for (char& b : bytes) {
-      const auto r = rng();
-      b = r % rate == 0 ? special[(r >> 8) % special.size()] : static_cast<char>(r >> 8);
-    }
-    ASSERT_EQ(FromMemory<ByteScan::kPlain>(bytes), FromMemory<kNativeScan>(bytes)) << "round " << round;
-  }
-}
-
 }  // namespace
-}  // namespace JwwGaibu
+}  // namespace rupena::exchange

@@ -1,5 +1,7 @@
-#include "tools/model_json.h"
+#include "tools/dump_json.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -8,10 +10,10 @@
 #include <type_traits>
 #include <vector>
 
-namespace RupenaCli {
+namespace rupena::tools {
 namespace {
 
-using namespace JwwGaibu;
+using namespace exchange;
 
 // Appends JSON to one string; the caller places commas through Key/Item.
 class JsonOut {
@@ -91,15 +93,15 @@ class JsonFields {
     Value(value);
   }
 
-  // Only the slots a file set, each with its number, and without the flag.
-  void operator()(std::string_view key, const std::vector<TJwwPointSlot>& slots) {
+  // Only the points a file set, each with its number, and without the flag.
+  void operator()(std::string_view key, const std::array<DesignatedPoint, kPointSlotCount>& slots) {
     j_.Key(key);
     j_.Open('[');
     for (std::size_t no = 0; no < slots.size(); ++no) {
-      if (!slots[no].Set) continue;
+      if (!slots[no].set) continue;
       j_.Open('{');
       j_.Key("No").Int(static_cast<std::int64_t>(no));
-      TJwwPointSlot::Fields(
+      DesignatedPoint::Fields(
           [this](std::string_view name, const auto& v) {
             if (name != "Set") (*this)(name, v);
           },
@@ -115,11 +117,13 @@ class JsonFields {
       j_.Bool(v);
     } else if constexpr (std::is_same_v<T, std::int32_t>) {
       j_.Int(v);
+    } else if constexpr (std::is_enum_v<T>) {
+      j_.Int(static_cast<std::int64_t>(v));
     } else if constexpr (std::is_same_v<T, double>) {
       j_.Real(v);
-    } else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, TJwwFontName>) {
+    } else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, FontName>) {
       j_.Hex(v);
-    } else if constexpr (std::is_same_v<T, TJwwPoint> || std::is_same_v<T, TJwwOrder>) {
+    } else if constexpr (std::is_same_v<T, Corner> || std::is_same_v<T, OrderEntry>) {
       j_.Open('[');
       T::Fields([this](std::string_view, const auto& x) { this->Value(x); }, v);
       j_.Close(']');
@@ -129,7 +133,7 @@ class JsonFields {
       j_.Close('}');
     } else if constexpr (kIsBlockTable<T>) {
       j_.Open('[');
-      for (std::size_t i = 0; i < static_cast<std::size_t>(v.Count()); ++i) Value(v[i]);
+      for (std::size_t i = 0; i < v.size(); ++i) Value(v[i]);
       j_.Close(']');
     } else {
       j_.Open('[');
@@ -144,20 +148,33 @@ class JsonFields {
 
 }  // namespace
 
-std::string ModelToJson(const TJwwModel& m, bool loaded) {
+std::string DumpJson(const Drawing& d, const ReaderState& state, bool loaded) {
   JsonOut j;
   JsonFields fields(j);
   j.Open('{');
   j.Key("loaded").Bool(loaded);
-  TJwwModel::Fields(fields, m);
+  // The dump predates the reader keeping its own state apart from the
+  // drawing: its keys interleave the two.
+  Drawing::HeaderFields(fields, d);
+  fields("CurAttr", state.current);
+  fields("FirstAttr", d.firstAttributes);
+  // Nine flags once, the last three always false while reading.
+  std::array<bool, 9> fresh{};
+  std::copy(state.firstPending.begin(), state.firstPending.end(), fresh.begin());
+  fields("AttrFresh", fresh);
+  fields("LineWidthSeen", d.hasLineWidths);
+  fields("HeldLine", state.heldLine);
+  fields("EntityOrder", d.entityOrder);
   j.Key("Entities");
   j.Open('{');
-  ForEachEntityTable([&](std::int32_t kind, std::string_view, const auto& table) {
-    fields(std::to_string(kind), table);
-  }, m);
+  ForEachEntityTable(
+      [&](EntityKind kind, std::string_view, const auto& table) {
+        fields(std::to_string(static_cast<int>(kind)), table);
+      },
+      d);
   j.Close('}');
   j.Close('}');
   return j.Take() + "\n";
 }
 
-}  // namespace RupenaCli
+}  // namespace rupena::tools

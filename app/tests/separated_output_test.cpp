@@ -1,4 +1,4 @@
-#include "app/char_layout.h"
+#include "app/separated_output.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "exchange/drawing_model.h"
+#include "app/character_layout.h"
+#include "exchange/drawing.h"
 #include "exchange/exchange_reader.h"
 #include "exchange/exchange_writer.h"
 #include "textutil/number_format.h"
@@ -19,10 +20,9 @@
 
 namespace {
 
-using namespace JwwGaibu;
+using namespace rupena::exchange;
+using rupena::app::SpacingCells;
 namespace fs = std::filesystem;
-
-TJwwModel Model;
 
 const std::string kFontLine = "cn\"$<\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e>";
 const std::string kHiraganaA = "\x82\xa0";
@@ -39,51 +39,38 @@ std::string CrLf(const std::vector<std::string>& lines) {
   return out;
 }
 
-// Unique per test, since ctest runs tests of this binary in parallel.
-fs::path TempFile(const std::string& name) {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string test = std::string(info->test_suite_name()) + "_" + info->name();
-  for (char& c : test) {
-    if (c == '/') c = '_';
-  }
-  return fs::temp_directory_path() / ("rupena_layout_" + test + "_" + name + ".txt");
-}
+// The drawing as the window has it once shown, and its grid.
+struct Shown {
+  Drawing drawing;
+  SpacingCells grid;
+};
 
-// Loads host lines as the window does when it is shown, and fills a grid.
-rupena::app::SpacingCells Shown(const std::vector<std::string>& hostLines) {
-  const fs::path p = TempFile("in");
-  std::ofstream(p, std::ios::binary) << CrLf(hostLines);
-  ResetModel(Model);
-  LoadExchangeFile(Model, p);
-  PrepareOutputState(Model);
-  fs::remove(p);
-  rupena::app::SpacingCells grid;
-  rupena::app::FillSpacingGrid(Model, grid);
-  return grid;
+Shown Show(const std::vector<std::string>& hostLines) {
+  Shown shown;
+  LoadExchangeBytes(shown.drawing, CrLf(hostLines));
+  rupena::app::FillSpacingGrid(shown.drawing.texts.empty() ? nullptr : &shown.drawing.texts[0],
+                               shown.grid);
+  return shown;
 }
 
 // What OK writes for the grid, as lines without their line ends.
-std::vector<std::string> OkLines(const rupena::app::SpacingCells& grid) {
-  rupena::app::EmitSeparatedChars(Model, grid);
-  const std::string bytes = ExchangeFileBytes(Model);
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(bytes.substr(start, end - start));
-  }
-  if (start < bytes.size()) lines.push_back(bytes.substr(start));
-  return lines;
+std::vector<std::string> OkLines(const Shown& shown) {
+  ExchangeWriter writer(shown.drawing);
+  rupena::app::EmitSeparatedText(
+      writer, shown.drawing, 0,
+      rupena::app::PlaceCharacters(shown.drawing.texts[0], rupena::app::GridSpacings(shown.grid)));
+  return writer.Lines();
 }
 
-// Runs OK on the grid and reads what it wrote back into the model.
-bool OkAndReadBack(const rupena::app::SpacingCells& grid) {
-  rupena::app::EmitSeparatedChars(Model, grid);
-  const fs::path out = TempFile("read_back");
-  if (!WriteExchangeFile(Model, out)) return false;
-  ResetModel(Model);
-  const bool loaded = LoadExchangeFile(Model, out);
-  fs::remove(out);
-  return loaded;
+// What OK writes, read back.
+Drawing OkAndReadBack(const Shown& shown) {
+  ExchangeWriter writer(shown.drawing);
+  rupena::app::EmitSeparatedText(
+      writer, shown.drawing, 0,
+      rupena::app::PlaceCharacters(shown.drawing.texts[0], rupena::app::GridSpacings(shown.grid)));
+  Drawing back;
+  EXPECT_TRUE(LoadExchangeBytes(back, writer.FileBytes()));
+  return back;
 }
 
 // A host header giving text type 3 the width 4, height 4 and spacing 1.
@@ -109,84 +96,14 @@ std::vector<std::string> Attributes(std::vector<std::string> tail) {
   return lines;
 }
 
-TEST(GridFilling, OneColumnPerCharacterWithHalfSpacingForOneByte) {
-  auto lines = Header(kFirstAttributes);
-  lines.push_back("ch 10 20 5 0 \"A" + kHiraganaA + "B");
-  const auto grid = Shown(lines);
-  ASSERT_EQ(grid.ColCount(), 4);
-  EXPECT_EQ(grid.Cell(0, 0), "\x95\xb6\x8e\x9a");
-  EXPECT_EQ(grid.Cell(0, 1), "\x8c\xe3\x82\xcc\x8a\xd4\x8a\x75");
-  EXPECT_EQ(grid.ColWidth(0), rupena::app::kHeadingColWidth);
-  const std::string chars[] = {"A", kHiraganaA, "B"};
-  const std::string spacings[] = {"0.5", "1", "0.5"};
-  for (int col = 1; col <= 3; ++col) {
-    SCOPED_TRACE(col);
-    EXPECT_EQ(grid.Cell(col, 0), chars[col - 1]);
-    EXPECT_EQ(grid.Cell(col, 1), spacings[col - 1]);
-    EXPECT_EQ(grid.ColWidth(col), rupena::app::kDefaultColWidth);
-  }
-}
-
-TEST(GridFilling, NoTextShowsOneFullWidthSpace) {
-  const auto grid = Shown({"hq", "lg0", "ci 0 0 5"});
-  ASSERT_EQ(grid.ColCount(), 2);
-  EXPECT_EQ(grid.Cell(1, 0), kFullWidthSpace);
-  EXPECT_EQ(grid.Cell(1, 1), "0");
-}
-
-TEST(GridFilling, TrailBytesThatLookLikeAsciiStayInTheirCharacter) {
-  // ソ and 表 end in a backslash byte, ＝ in an equals sign's neighbour
-  const auto grid = Shown({"cn0 2 2 0.3 1", "ch 0 0 1 0 \"\x83\x5c\x95\x5c=\x81\x81"});
-  ASSERT_EQ(grid.ColCount(), 5);
-  EXPECT_EQ(grid.Cell(1, 0), "\x83\x5c");
-  EXPECT_EQ(grid.Cell(2, 0), "\x95\x5c");
-  EXPECT_EQ(grid.Cell(3, 0), "=");
-  EXPECT_EQ(grid.Cell(3, 1), "0.15");
-  EXPECT_EQ(grid.Cell(4, 0), "\x81\x81");
-  EXPECT_EQ(grid.Cell(4, 1), "0.3");
-}
-
-TEST(GridFilling, LongTextIsCutTo255BytesEndingInALoneLeadByte) {
-  std::string text;
-  for (int i = 0; i < 150; ++i) text += kHiraganaA;
-  const auto grid = Shown({"ch 0 0 1 0 \"" + text});
-  ASSERT_EQ(grid.ColCount(), 129);  // 127 two-byte characters and one lead byte
-  EXPECT_EQ(grid.Cell(127, 0), kHiraganaA);
-  EXPECT_EQ(grid.Cell(128, 0), "\x82");
-}
-
-TEST(FontNameCleaning, DropsTheAngleBrackets) {
-  struct Case {
-    std::string in, out;
-  } cases[] = {
-      {"<\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e>",
-       "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e"},
-      {"Arial", "Arial"},
-      {"<Arial", "Arial"},
-      {"Arial>", "Arial"},
-      {"a<b>c>d", "b"},
-      {"<>", ""},
-      {"", ""},
-      {">x<y", "y"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.in);
-    EXPECT_EQ(rupena::app::DisplayFontName(c.in), c.out);
-  }
-}
-
 TEST(Output, WorkedExampleMatchesTheGoldenFile) {
   const fs::path data = fs::path(RUPENA_SOURCE_DIR) / "app/tests/data";
-  ResetModel(Model);
-  ASSERT_TRUE(LoadExchangeFile(Model, data / "worked_example.txt"));
-  PrepareOutputState(Model);
-  rupena::app::SpacingCells grid;
-  rupena::app::FillSpacingGrid(Model, grid);
-  rupena::app::EmitSeparatedChars(Model, grid);
-  const fs::path out = TempFile("golden");
-  ASSERT_TRUE(WriteExchangeFile(Model, out));
-  EXPECT_EQ(ReadAll(out), ReadAll(data / "worked_example.expected.txt"));
-  fs::remove(out);
+  Drawing drawing;
+  ASSERT_TRUE(LoadExchangeFile(drawing, data / "worked_example.txt"));
+  ExchangeWriter writer(drawing);
+  rupena::app::EmitSeparatedText(writer, drawing, 0,
+                                 rupena::app::PlaceCharacters(drawing.texts[0], {}));
+  EXPECT_EQ(writer.FileBytes(), ReadAll(data / "worked_example.expected.txt"));
 }
 
 struct OutputCase {
@@ -201,9 +118,9 @@ class Output : public ::testing::TestWithParam<OutputCase> {};
 
 TEST_P(Output, WritesTheseLines) {
   const OutputCase& c = GetParam();
-  auto grid = Shown(c.host);
-  for (const auto& [col, text] : c.typed) grid.SetCell(col, 1, text);
-  EXPECT_EQ(OkLines(grid), c.expected);
+  Shown shown = Show(c.host);
+  for (const auto& [col, text] : c.typed) shown.grid.SetCell(col, 1, text);
+  EXPECT_EQ(OkLines(shown), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -282,14 +199,14 @@ INSTANTIATE_TEST_SUITE_P(
 // Its last digits are the platform's (x87 fcos differs from a correctly
 // rounded cosine), so the expected numbers come from the same cosine.
 TEST(Output, UpwardTextCarriesItsResiduesAsTheyCome) {
-  const auto grid = Shown(Header({"lg0", "ly0", "lc1", "lt1", "lw1", "cn3", kFontLine,
-                                  "ch 0 0 0 3 \"A" + kHiraganaA + "B"}));
+  const Shown shown = Show(Header({"lg0", "ly0", "lc1", "lt1", "lw1", "cn3", kFontLine,
+                                   "ch 0 0 0 3 \"A" + kHiraganaA + "B"}));
   const double c = std::cos(rupena::text::VectorAngle(0, 3));
   ASSERT_GT(c, 1e-17);
   ASSERT_LT(c, 1e-16);
   const double x2 = 0 + c * 2.5;
   const double x3 = x2 + c * 5;
-  EXPECT_EQ(OkLines(grid),
+  EXPECT_EQ(OkLines(shown),
             Attributes({"ch 0 0 0 3 \"A",
                         "ch " + rupena::text::FormatGeneral(x2) + " 2.5 0 3 \"" + kHiraganaA,
                         "ch " + rupena::text::FormatGeneral(x3) + " 7.5 0 3 \"B"}));
@@ -300,41 +217,50 @@ TEST(Output, UpwardTextCarriesItsResiduesAsTheyCome) {
 #endif
 }
 
-// The reader drops control bytes, so only a grid filled otherwise has them.
-TEST(Output, ControlByteGetsNeitherZLinesNorText) {
-  auto grid = Shown({"z2", "ch 0 0 1 0 \"AB"});
-  grid.SetCell(1, 0, "\x01");
-  const auto lines = OkLines(grid);
-  ASSERT_GE(lines.size(), 3u);
-  const std::vector<std::string> tail(lines.end() - 3, lines.end());
-  EXPECT_EQ(tail, (std::vector<std::string>{kFontLine, "z2", "ch 1.5 0 1 0 \"B"}));
-}
-
 // What OK writes reads back as the separated texts at their places.
 TEST(Output, RoundTripThroughTheReader) {
-  const auto grid =
-      Shown(Header({"lg0", "ly0", "lc1", "lt1", "cn3", kFontLine, "z4",
-                    "ch 100 -50 0.8 0.6 \"A" + kHiraganaA + " \x83\x5c"}));
-  ASSERT_TRUE(OkAndReadBack(grid));
-  ASSERT_EQ(Model.Texts.Count(), 3);
+  const Shown shown = Show(Header({"lg0", "ly0", "lc1", "lt1", "cn3", kFontLine, "z4",
+                                   "ch 100 -50 0.8 0.6 \"A" + kHiraganaA + " \x83\x5c"}));
+  const Drawing back = OkAndReadBack(shown);
+  ASSERT_EQ(back.texts.size(), 3u);
   struct Expected {
     std::string text;
     double advance;  // along the direction from the start point
   } expected[] = {{"A", 0}, {kHiraganaA, 2.5}, {"\x83\x5c", 2.5 + 5 + 2.5}};
   for (std::size_t i = 0; i < 3; ++i) {
     SCOPED_TRACE(i);
-    const TJwwEntText& t = Model.Texts[i];
-    EXPECT_EQ(t.Text, expected[i].text);
-    EXPECT_NEAR(t.X1, 100 + 0.8 * expected[i].advance, 1e-12);
-    EXPECT_NEAR(t.Y1, -50 + 0.6 * expected[i].advance, 1e-12);
-    EXPECT_EQ(t.DirX, 0.8);
-    EXPECT_EQ(t.DirY, 0.6);
-    EXPECT_EQ(t.TextType, 3);
-    EXPECT_EQ(t.ZFlags, 8);
-    EXPECT_EQ(t.FontName, kFontLine.substr(4));
+    const TextRecord& t = back.texts[i];
+    EXPECT_EQ(t.text, expected[i].text);
+    EXPECT_NEAR(t.x, 100 + 0.8 * expected[i].advance, 1e-12);
+    EXPECT_NEAR(t.y, -50 + 0.6 * expected[i].advance, 1e-12);
+    EXPECT_EQ(t.directionX, 0.8);
+    EXPECT_EQ(t.directionY, 0.6);
+    EXPECT_EQ(t.textType, 3);
+    EXPECT_EQ(t.zFlags, 8);
+    EXPECT_EQ(t.fontName, kFontLine.substr(4));
   }
 }
 
+// Texts and font names longer than 255 bytes come back whole: the picked
+// text as one text per character, the other text as it was.
+TEST(Output, LongTextsComeBackWhole) {
+  std::string picked;
+  for (int i = 0; i < 150; ++i) picked += kHiraganaA;
+  std::string other;
+  for (int i = 0; i < 60; ++i) other += "0123456789";
+  const std::string font = "<" + std::string(300, 'F') + ">";
+  const Shown shown = Show({"cn\"$" + font, "ch 0 0 1 0 \"" + picked, "ch 5 5 1 0 \"" + other});
+  ASSERT_EQ(shown.grid.ColCount(), 151);
+  const Drawing back = OkAndReadBack(shown);
+  ASSERT_EQ(back.texts.size(), 151u);
+  for (std::size_t i = 0; i < 150; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(back.texts[i].text, kHiraganaA);
+    EXPECT_EQ(back.texts[i].fontName, font);
+  }
+  EXPECT_EQ(back.texts[150].text, other);
+  EXPECT_EQ(back.texts[150].fontName, font);
+}
 
 // The numbers as the file holds them after the general format.
 std::vector<std::string> Written(std::initializer_list<double> values) {
@@ -345,25 +271,25 @@ std::vector<std::string> Written(std::initializer_list<double> values) {
 
 // Every field the host reads back: PointRef never, and for text types 1 to
 // 10 neither sizes nor colour, which come from the host's table.
-void ExpectSameText(const TJwwEntText& got, const TJwwEntText& want) {
-  const bool freeSize = want.TextType < 1 || want.TextType > 10;
-  EXPECT_EQ(got.Text, want.Text);
-  EXPECT_EQ(got.FontName, want.FontName);
-  EXPECT_EQ((std::vector<int>{got.LayerGroup, got.Layer, got.ZFlags, got.TextKind, got.CharStyle,
-                              got.TextType, freeSize ? got.Color : 0}),
-            (std::vector<int>{want.LayerGroup, want.Layer, want.ZFlags, want.TextKind, 0,
-                              want.TextType, freeSize ? want.Color : 0}));
-  EXPECT_EQ(Written({got.X1, got.Y1, got.DirX, got.DirY, freeSize ? got.CharWidth : 0,
-                     freeSize ? got.CharHeight : 0, freeSize ? got.CharSpacing : 0}),
-            Written({want.X1, want.Y1, want.DirX, want.DirY, freeSize ? want.CharWidth : 0,
-                     freeSize ? want.CharHeight : 0, freeSize ? want.CharSpacing : 0}));
+void ExpectSameText(const TextRecord& got, const TextRecord& want) {
+  const bool freeSize = want.textType < 1 || want.textType > 10;
+  EXPECT_EQ(got.text, want.text);
+  EXPECT_EQ(got.fontName, want.fontName);
+  EXPECT_EQ((std::vector<int>{got.layerGroup, got.layer, got.zFlags, got.textKind, got.basePoint,
+                              got.textType, freeSize ? got.color : 0}),
+            (std::vector<int>{want.layerGroup, want.layer, want.zFlags, want.textKind, 0,
+                              want.textType, freeSize ? want.color : 0}));
+  EXPECT_EQ(Written({got.x, got.y, got.directionX, got.directionY, freeSize ? got.charWidth : 0,
+                     freeSize ? got.charHeight : 0, freeSize ? got.charSpacing : 0}),
+            Written({want.x, want.y, want.directionX, want.directionY, freeSize ? want.charWidth : 0,
+                     freeSize ? want.charHeight : 0, freeSize ? want.charSpacing : 0}));
 }
 
-void ExpectSameLine(const TJwwEntHead& got, const TJwwEntHead& want) {
-  EXPECT_EQ((std::vector<int>{got.LayerGroup, got.Layer, got.Color, got.LineType, got.LineWidth,
-                              got.ZFlags}),
-            (std::vector<int>{want.LayerGroup, want.Layer, want.Color, want.LineType,
-                              want.LineWidth, want.ZFlags}));
+void ExpectSameLine(const EntityHeader& got, const EntityHeader& want) {
+  EXPECT_EQ((std::vector<int>{got.layerGroup, got.layer, got.color, got.lineType, got.lineWidth,
+                              got.zFlags}),
+            (std::vector<int>{want.layerGroup, want.layer, want.color, want.lineType,
+                              want.lineWidth, want.zFlags}));
 }
 
 // After OK the file reads back as the separated characters followed by every
@@ -372,7 +298,7 @@ TEST(WriteBack, OtherTextsReadBackAsHandedOver) {
   struct Case {
     const char* name;
     std::vector<std::string> host;
-    int written;  // separated characters that reach the file
+    std::size_t written;  // separated characters that reach the file
   } cases[] = {
       {"kinds, groups, layers, types, fonts and z flags",
        Header({"lg0", "ly0", "lc1", "lt1", "lw1", "cn3", kFontLine, "#", "ch 10 20 5 0 \"AB",
@@ -392,39 +318,40 @@ TEST(WriteBack, OtherTextsReadBackAsHandedOver) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const auto grid = Shown(c.host);
+    const Shown shown = Show(c.host);
+    const Drawing& d = shown.drawing;
     struct Handed {
-      std::int32_t kind;
-      TJwwEntMsgText record;  // of a plain text only its Text
+      EntityKind kind;
+      DimensionRecord record;  // of a plain text only its value
     };
     std::vector<Handed> handed;
-    for (std::size_t i = 0; i < static_cast<std::size_t>(Model.EntityOrder.Count()); ++i) {
-      const TJwwOrder e = Model.EntityOrder[i];
-      const auto k = static_cast<std::size_t>(e.Index);
-      if (e.Kind == kKindMsgText) handed.push_back({e.Kind, Model.MsgTexts[k]});
-      if (e.Kind == kKindText && k > 0) {
-        handed.push_back({e.Kind, {}});
-        handed.back().record.Text = Model.Texts[k];
+    for (std::size_t i = 0; i < d.entityOrder.size(); ++i) {
+      const OrderEntry e = d.entityOrder[i];
+      const auto k = static_cast<std::size_t>(e.index);
+      if (e.kind == EntityKind::kDimension) handed.push_back({e.kind, d.dimensions[k]});
+      if (e.kind == EntityKind::kText && k > 0) {
+        handed.push_back({e.kind, {}});
+        handed.back().record.value = d.texts[k];
       }
     }
-    ASSERT_TRUE(OkAndReadBack(grid));
-    ASSERT_EQ(Model.EntityOrder.Count(), c.written + static_cast<int>(handed.size()));
+    const Drawing back = OkAndReadBack(shown);
+    ASSERT_EQ(back.entityOrder.size(), c.written + handed.size());
     for (std::size_t i = 0; i < handed.size(); ++i) {
       SCOPED_TRACE(i);
-      const TJwwEntMsgText& want = handed[i].record;
-      const TJwwOrder got = Model.EntityOrder[static_cast<std::size_t>(c.written) + i];
-      const auto k = static_cast<std::size_t>(got.Index);
-      ASSERT_EQ(got.Kind, handed[i].kind);
-      if (got.Kind == kKindText) {
-        ExpectSameText(Model.Texts[k], want.Text);
+      const DimensionRecord& want = handed[i].record;
+      const OrderEntry got = back.entityOrder[c.written + i];
+      const auto k = static_cast<std::size_t>(got.index);
+      ASSERT_EQ(got.kind, handed[i].kind);
+      if (got.kind == EntityKind::kText) {
+        ExpectSameText(back.texts[k], want.value);
         continue;
       }
-      const TJwwEntMsgText& back = Model.MsgTexts[k];
-      ExpectSameLine(back, want);
-      ExpectSameLine(back.Line, want.Line);
-      EXPECT_EQ(Written({back.Line.X1, back.Line.Y1, back.Line.X2, back.Line.Y2}),
-                Written({want.Line.X1, want.Line.Y1, want.Line.X2, want.Line.Y2}));
-      ExpectSameText(back.Text, want.Text);
+      const DimensionRecord& dimension = back.dimensions[k];
+      ExpectSameLine(dimension, want);
+      ExpectSameLine(dimension.line, want.line);
+      EXPECT_EQ(Written({dimension.line.x1, dimension.line.y1, dimension.line.x2, dimension.line.y2}),
+                Written({want.line.x1, want.line.y1, want.line.x2, want.line.y2}));
+      ExpectSameText(dimension.value, want.value);
     }
   }
 }

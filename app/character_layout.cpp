@@ -1,0 +1,93 @@
+#include "app/character_layout.h"
+
+#include <cmath>
+
+#include "exchange/exchange_writer.h"
+#include "textutil/number_format.h"
+#include "textutil/number_parse.h"
+#include "textutil/shift_jis.h"
+#include "textutil/vector_angle.h"
+
+namespace rupena::app {
+
+namespace {
+
+constexpr std::string_view kFullWidthSpace = "\x81\x40";
+constexpr std::string_view kHeadingChar = "\x95\xb6\x8e\x9a";                    // 文字
+constexpr std::string_view kHeadingSpacing = "\x8c\xe3\x82\xcc\x8a\xd4\x8a\x75";  // 後の間隔
+
+}  // namespace
+
+std::string DisplayFontName(std::string_view fontName) {
+  if (const auto open = fontName.find('<'); open != std::string_view::npos) {
+    fontName.remove_prefix(open + 1);
+  }
+  if (const auto close = fontName.find('>'); close != std::string_view::npos) {
+    fontName = fontName.substr(0, close);
+  }
+  return std::string(fontName);
+}
+
+std::vector<std::string_view> SplitCharacters(std::string_view text) {
+  std::vector<std::string_view> characters;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t length = text::CharLengthAt(text, pos);
+    characters.push_back(text.substr(pos, length));
+    pos += length;
+  }
+  return characters;
+}
+
+double DefaultSpacing(std::string_view character, double charSpacing) noexcept {
+  return character.size() == 1 ? charSpacing / 2 : charSpacing;
+}
+
+void FillSpacingGrid(const exchange::TextRecord* picked, SpacingGrid& grid) {
+  const std::string_view text = picked != nullptr ? std::string_view(picked->text) : kFullWidthSpace;
+  const double spacing = picked != nullptr ? picked->charSpacing : 0.0;
+  const std::vector<std::string_view> characters = SplitCharacters(text);
+  grid.SetColCount(static_cast<int>(characters.size()) + 1);
+  grid.SetCell(0, 0, kHeadingChar);
+  grid.SetCell(0, 1, kHeadingSpacing);
+  grid.SetColWidth(0, kHeadingColWidth);
+  int col = 1;
+  for (const std::string_view character : characters) {
+    grid.SetCell(col, 0, character);
+    grid.SetCell(col, 1, text::FormatGeneral(DefaultSpacing(character, spacing)));
+    ++col;
+  }
+}
+
+std::vector<double> GridSpacings(const SpacingGrid& grid) {
+  std::vector<double> spacings;
+  for (int col = 1; col < grid.ColCount(); ++col) {
+    spacings.push_back(text::ParseFloatOrZero(grid.Cell(col, 1)));
+  }
+  return spacings;
+}
+
+std::vector<PlacedCharacter> PlaceCharacters(const exchange::TextRecord& text,
+                                             std::span<const double> spacings) {
+  // Along the direction by its angle rather than the normalised vector: the
+  // residues this leaves on an axis-aligned text are written as they come.
+  const double angle = text::VectorAngle(text.directionX, text.directionY);
+  const double cosA = std::cos(angle);
+  const double sinA = std::sin(angle);
+  const double width = text.charWidth;
+  std::vector<PlacedCharacter> placed;
+  double x = text.x;
+  double y = text.y;
+  for (const std::string_view character : SplitCharacters(text.text)) {
+    const std::size_t i = placed.size();
+    const double spacing =
+        i < spacings.size() ? spacings[i] : DefaultSpacing(character, text.charSpacing);
+    const double advance = spacing + (character.size() == 1 ? width / 2 : width);
+    placed.push_back({std::string(character), x, y, advance,
+                      exchange::TakesText(character, text.directionX, text.directionY)});
+    x += cosA * advance;
+    y += sinA * advance;
+  }
+  return placed;
+}
+
+}  // namespace rupena::app

@@ -1,0 +1,170 @@
+#include "app/character_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "exchange/records.h"
+#include "textutil/vector_angle.h"
+
+namespace {
+
+using rupena::app::PlacedCharacter;
+using rupena::exchange::TextRecord;
+
+const std::string kHiraganaA = "\x82\xa0";
+const std::string kFullWidthSpace = "\x81\x40";
+
+TextRecord Text(std::string bytes, double width, double spacing, double dx, double dy) {
+  TextRecord t;
+  t.text = std::move(bytes);
+  t.charWidth = width;
+  t.charSpacing = spacing;
+  t.x = 10;
+  t.y = 20;
+  t.directionX = dx;
+  t.directionY = dy;
+  return t;
+}
+
+TEST(GridFilling, OneColumnPerCharacterWithHalfSpacingForOneByte) {
+  const TextRecord text = Text("A" + kHiraganaA + "B", 4, 1, 5, 0);
+  rupena::app::SpacingCells grid;
+  rupena::app::FillSpacingGrid(&text, grid);
+  ASSERT_EQ(grid.ColCount(), 4);
+  EXPECT_EQ(grid.Cell(0, 0), "\x95\xb6\x8e\x9a");
+  EXPECT_EQ(grid.Cell(0, 1), "\x8c\xe3\x82\xcc\x8a\xd4\x8a\x75");
+  EXPECT_EQ(grid.ColWidth(0), rupena::app::kHeadingColWidth);
+  const std::string chars[] = {"A", kHiraganaA, "B"};
+  const std::string spacings[] = {"0.5", "1", "0.5"};
+  for (int col = 1; col <= 3; ++col) {
+    SCOPED_TRACE(col);
+    EXPECT_EQ(grid.Cell(col, 0), chars[col - 1]);
+    EXPECT_EQ(grid.Cell(col, 1), spacings[col - 1]);
+    EXPECT_EQ(grid.ColWidth(col), rupena::app::kDefaultColWidth);
+  }
+  EXPECT_EQ(rupena::app::GridSpacings(grid), (std::vector<double>{0.5, 1, 0.5}));
+}
+
+TEST(GridFilling, NoTextShowsOneFullWidthSpace) {
+  rupena::app::SpacingCells grid;
+  rupena::app::FillSpacingGrid(nullptr, grid);
+  ASSERT_EQ(grid.ColCount(), 2);
+  EXPECT_EQ(grid.Cell(1, 0), kFullWidthSpace);
+  EXPECT_EQ(grid.Cell(1, 1), "0");
+}
+
+TEST(GridFilling, CharactersByTheirBytes) {
+  struct Case {
+    const char* name;
+    std::string text;
+    std::vector<std::string> characters;
+  } cases[] = {
+      // ソ and 表 end in a backslash byte; a trail byte never begins a character
+      {"trail bytes that look like ASCII", "\x83\x5c\x95\x5c=\x81\x81", {"\x83\x5c", "\x95\x5c", "=", "\x81\x81"}},
+      {"a lead byte at the very end stands alone", "A\x82", {"A", "\x82"}},
+      {"half-width katakana are one byte each", "\xb6\xc5", {"\xb6", "\xc5"}},
+      {"empty", "", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<std::string_view> got = rupena::app::SplitCharacters(c.text);
+    EXPECT_EQ(std::vector<std::string>(got.begin(), got.end()), c.characters);
+  }
+  std::string longText;
+  for (int i = 0; i < 150; ++i) longText += kHiraganaA;
+  const TextRecord text = Text(longText, 1, 0.3, 1, 0);
+  rupena::app::SpacingCells grid;
+  rupena::app::FillSpacingGrid(&text, grid);
+  ASSERT_EQ(grid.ColCount(), 151);  // every character of a text past 255 bytes
+  EXPECT_EQ(grid.Cell(150, 0), kHiraganaA);
+  EXPECT_EQ(grid.Cell(150, 1), "0.3");
+}
+
+TEST(FontNameCleaning, DropsTheAngleBrackets) {
+  struct Case {
+    std::string in, out;
+  } cases[] = {
+      {"<\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e>",
+       "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e"},
+      {"Arial", "Arial"},
+      {"<Arial", "Arial"},
+      {"Arial>", "Arial"},
+      {"a<b>c>d", "b"},
+      {"<>", ""},
+      {"", ""},
+      {">x<y", "y"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.in);
+    EXPECT_EQ(rupena::app::DisplayFontName(c.in), c.out);
+  }
+}
+
+struct Place {
+  std::string bytes;
+  double x, y, advance;
+  bool written;
+};
+
+void ExpectPlaces(const std::vector<PlacedCharacter>& got, const std::vector<Place>& want) {
+  ASSERT_EQ(got.size(), want.size());
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(got[i].bytes, want[i].bytes);
+    EXPECT_DOUBLE_EQ(got[i].x, want[i].x);
+    EXPECT_NEAR(got[i].y, want[i].y, 1e-12);
+    EXPECT_EQ(got[i].advance, want[i].advance);
+    EXPECT_EQ(got[i].written, want[i].written);
+  }
+}
+
+TEST(PlacedCharacters, WorkedExampleAndItsEdges) {
+  struct Case {
+    const char* name;
+    TextRecord text;
+    std::vector<double> spacings;
+    std::vector<Place> places;
+  } cases[] = {
+      {"worked example: one-byte characters advance half the width",
+       Text("A" + kHiraganaA + "B", 4, 1, 5, 0), {0.5, 1, 0.5},
+       {{"A", 10, 20, 2.5, true}, {kHiraganaA, 12.5, 20, 5, true}, {"B", 17.5, 20, 2.5, true}}},
+      {"a negative spacing moves backwards",
+       Text(kHiraganaA + "A", 4, 1, 1, 0), {-2, 0},
+       {{kHiraganaA, 10, 20, 2, true}, {"A", 12, 20, 2, true}}},
+      {"spacings past the grid take the default",
+       Text("AB" + kHiraganaA, 4, 1, 1, 0), {3},
+       {{"A", 10, 20, 5, true}, {"B", 15, 20, 2.5, true}, {kHiraganaA, 17.5, 20, 5, true}}},
+      {"blanks are not written but advance",
+       Text("A " + kFullWidthSpace + "B", 5, 0, 1, 0), {0, 0, 0, 0},
+       {{"A", 10, 20, 2.5, true}, {" ", 12.5, 20, 2.5, false},
+        {kFullWidthSpace, 15, 20, 5, false}, {"B", 20, 20, 2.5, true}}},
+      {"a control byte is not written",
+       Text("\x01" "B", 2, 0, 1, 0), {0, 0},
+       {{"\x01", 10, 20, 1, false}, {"B", 11, 20, 1, true}}},
+      {"a text without direction writes nothing",
+       Text("AB", 2, 0, 0, 0), {0, 0},
+       {{"A", 10, 20, 1, false}, {"B", 11, 20, 1, false}}},
+      {"a rotated text goes along its direction, whatever the vector's length",
+       Text("AB", 2, 0, -30, 40), {4, 0},
+       {{"A", 10, 20, 5, true}, {"B", 10 - 3, 20 + 4, 1, true}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ExpectPlaces(rupena::app::PlaceCharacters(c.text, c.spacings), c.places);
+  }
+}
+
+// Upwards the cosine leaves a residue that is carried, not snapped to 0.
+TEST(PlacedCharacters, UpwardTextCarriesTheCosineResidue) {
+  const auto placed = rupena::app::PlaceCharacters(Text("AB", 4, 0, 0, 3), std::vector<double>{1, 0});
+  ASSERT_EQ(placed.size(), 2u);
+  const double c = std::cos(rupena::text::VectorAngle(0, 3));
+  ASSERT_NE(c, 0.0);
+  EXPECT_EQ(placed[1].x, 10 + c * 3);
+  EXPECT_EQ(placed[1].y, 23.0);
+}
+
+}  // namespace
