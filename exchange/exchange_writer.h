@@ -88,19 +88,6 @@ class ExchangeWriter {
   bool WriteFile(const std::filesystem::path& path) const;
 
  private:
-  enum class Attribute : std::size_t {
-    kLayerGroup,
-    kLayer,
-    kLineColor,
-    kLineType,
-    kLineWidth,
-    kTextType,
-    kBasePoint,
-    kFontName,
-    kPointColor,
-    kCount
-  };
-
   // What was written last of each attribute.
   struct Written : AttributeValues {
     std::int32_t basePoint = 0;
@@ -118,7 +105,7 @@ class ExchangeWriter {
   FirstAttributes first_;
   bool hasLineWidths_;
   Written last_;
-  std::array<bool, static_cast<std::size_t>(Attribute::kCount)> written_{};
+  std::array<bool, kAttributeCount> written_{};  // false: not written yet
   std::vector<std::string> lines_;
 };
 

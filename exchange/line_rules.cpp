@@ -118,7 +118,7 @@ void NameLayer(const Line& l) {
 }
 
 // Takes the first value of an attribute into the drawing once.
-void CaptureFirst(const Line& l, FirstValue which, std::int32_t& first, std::int32_t value) {
+void CaptureFirst(const Line& l, Attribute which, std::int32_t& first, std::int32_t value) {
   bool& pending = l.s.firstPending[static_cast<std::size_t>(which)];
   if (pending) {
     first = value;
@@ -128,7 +128,7 @@ void CaptureFirst(const Line& l, FirstValue which, std::int32_t& first, std::int
 
 void SelectGroup(const Line& l) {
   const std::int32_t group = HexSelector(l.key);
-  CaptureFirst(l, FirstValue::kLayerGroup, l.d.firstAttributes.layerGroup, group);
+  CaptureFirst(l, Attribute::kLayerGroup, l.d.firstAttributes.layerGroup, group);
   l.current().layerGroup = group;
   if (l.n >= 2) l.d.groupValues[static_cast<std::size_t>(group)] = l.Int(1);
   l.current().inPolyline = false;
@@ -136,7 +136,7 @@ void SelectGroup(const Line& l) {
 
 void SelectLayer(const Line& l) {
   const std::int32_t layer = HexSelector(l.key);
-  CaptureFirst(l, FirstValue::kLayer, l.d.firstAttributes.layer, layer);
+  CaptureFirst(l, Attribute::kLayer, l.d.firstAttributes.layer, layer);
   l.current().layer = layer;
   if (l.n >= 2) l.d.layerValues[LayerSlot(l.current().layerGroup, layer)] = l.Int(1);
   l.current().inPolyline = false;
@@ -144,7 +144,7 @@ void SelectLayer(const Line& l) {
 
 void SetLineColor(const Line& l) {
   const std::int32_t color = KeywordNumber(l.key);
-  CaptureFirst(l, FirstValue::kLineColor, l.d.firstAttributes.lineColor, color);
+  CaptureFirst(l, Attribute::kLineColor, l.d.firstAttributes.lineColor, color);
   l.current().lineColor = color;
   if (color == 10 && l.n >= 2) l.current().extendedColor = l.Int(1);
   l.current().inPolyline = false;
@@ -152,14 +152,14 @@ void SetLineColor(const Line& l) {
 
 void SetLineType(const Line& l) {
   const std::int32_t type = KeywordNumber(l.key);
-  CaptureFirst(l, FirstValue::kLineType, l.d.firstAttributes.lineType, type);
+  CaptureFirst(l, Attribute::kLineType, l.d.firstAttributes.lineType, type);
   l.current().lineType = type;
   l.current().inPolyline = false;
 }
 
 void SetLineWidth(const Line& l) {
   const std::int32_t width = KeywordNumber(l.key);
-  CaptureFirst(l, FirstValue::kLineWidth, l.d.firstAttributes.lineWidth, width);
+  CaptureFirst(l, Attribute::kLineWidth, l.d.firstAttributes.lineWidth, width);
   l.current().lineWidth = width;
   l.d.hasLineWidths = true;
   l.current().inPolyline = false;
@@ -184,7 +184,7 @@ void SetTextType(const Line& l) {
   // A sized text type leaves the free-size values alone, so a later bare
   // "cn0" brings the earlier ones back into use.
   const bool freeSize = type == 0 && l.n >= 5;
-  bool& pending = l.s.firstPending[static_cast<std::size_t>(FirstValue::kTextType)];
+  bool& pending = l.s.firstPending[static_cast<std::size_t>(Attribute::kTextType)];
   if (pending) {
     l.d.firstAttributes.textType = type;
     if (freeSize) ReadFreeSize(l, l.d.firstAttributes);

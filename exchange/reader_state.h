@@ -41,23 +41,14 @@ struct CurrentAttributes : AttributeValues {
   }
 };
 
-// The attributes whose first value the drawing remembers, in the order of
-// ReaderState::firstPending.
-enum class FirstValue : std::size_t {
-  kLayerGroup,
-  kLayer,
-  kLineColor,
-  kLineType,
-  kLineWidth,
-  kTextType,
-  kCount
-};
-
 struct ReaderState {
   CurrentAttributes current;
-  // True until the file has given the attribute's first value.
-  std::array<bool, static_cast<std::size_t>(FirstValue::kCount)> firstPending = {true, true, true,
-                                                                                 true, true, true};
+  // By Attribute: true until the file has given the attribute's first value.
+  std::array<bool, kRememberedAttributeCount> firstPending = [] {
+    std::array<bool, kRememberedAttributeCount> pending{};
+    pending.fill(true);
+    return pending;
+  }();
   // Before any line is held, a dimension's value pairs with this one.
   LineRecord heldLine = [] {
     LineRecord line;

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -296,6 +297,23 @@ struct DesignatedPoint {
     v("Mark", r.mark...);
   }
 };
+
+// The attributes that attribute lines set. The drawing remembers the first
+// value the file gave of those up to kTextType.
+enum class Attribute : std::size_t {
+  kLayerGroup,
+  kLayer,
+  kLineColor,
+  kLineType,
+  kLineWidth,
+  kTextType,
+  kBasePoint,
+  kFontName,
+  kPointColor,
+  kCount
+};
+inline constexpr std::size_t kAttributeCount = static_cast<std::size_t>(Attribute::kCount);
+inline constexpr std::size_t kRememberedAttributeCount = static_cast<std::size_t>(Attribute::kTextType) + 1;
 
 // The attributes whose first value in the file the drawing remembers, and
 // which the reader and the writer both keep a running value of.

@@ -43,11 +43,11 @@ cp fuzz/corpus/* "$work/corpus/"
 artifacts="$ROOT/build-fuzz/artifacts"
 mkdir -p "$artifacts"
 
-# Inputs of up to 4 KB hold dozens of lines, lines across several scan
-# blocks and every chunk edge the targets pick; longer lines and files are
+# Inputs of up to 4 KB hold dozens of lines, lines across several read
+# chunks and every chunk edge the targets pick; longer lines and files are
 # the unit tests' (megabyte lines, thousands of records), and every byte more
 # per input costs inputs per second.
-# Every input allocates and frees a model's table blocks. ASan's default
+# Every input allocates and frees a drawing's table blocks. ASan's default
 # quarantine of 256 MB hands each input fresh pages to fault in and fills
 # the first 4 KB of each block: a third of the time of an input. A 16 MB
 # quarantine still holds all that one input frees (so a use after free is

@@ -33,9 +33,9 @@ bool TakeSign(const char*& p, const char* last) noexcept {
   return *p++ == '-';
 }
 
-// Whether [p, last) is a real without sign as this file writes them. The
-// grammar is checked before conversion because from_chars takes more than
-// the file's numbers: "inf", "nan" and a sign of its own.
+// Whether [p, last) is a real without its sign, in the grammar of the
+// exchange file. It is checked before conversion because from_chars takes
+// more: "inf", "nan" and a sign of its own.
 bool IsUnsignedReal(const char* p, const char* last) noexcept {
   const char* const intEnd = SkipWhile(p, last, IsDecimalDigit);
   bool digits = intEnd != p;

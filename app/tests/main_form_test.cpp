@@ -142,7 +142,7 @@ TEST_F(Lifecycle, OkSavesPositionWritesThenReportsAndCloses) {
   const std::string out = ReadAll(Exchange());
   EXPECT_EQ(out.substr(0, 4), "hd\r\n");
   EXPECT_NE(out.find("ch 0 0 1 0 \"A\r\nch 2.5 0 1 0 \"B\r\n"), std::string::npos);
-  // the run is over: a second OK must not write again from the released model
+  // the run is over: a second OK must not write again
   fs::remove(Exchange());
   form.OnOk();
   form.OnCancel();

@@ -96,12 +96,10 @@ TEST(FieldCutting, HostLineShapes) {
 }
 
 // Every byte value with splitting on and after the quote, each against the
-// rule it must follow, at offsets that put it in every position of a long
-// run of ordinary bytes.
+// rule it must follow, at the start of a field, after one byte and after a
+// long run of ordinary bytes.
 TEST(FieldCutting, EveryByteValue) {
-  // Past 16 and 64 as well: the SSE2 cutter looks at 16 bytes at a time,
-  // four of them to a block.
-  const std::size_t offsets[] = {0, 1, 5, 7, 8, 9, 15, 16, 17, 31, 47, 61, 62, 63, 64, 65, 80};
+  const std::size_t offsets[] = {0, 1, 2, 63, 64, 65};
   for (const std::size_t offset : offsets) {
     const std::string pad(offset, 'a');
     const std::string tail = "zzzzzzzzzzz";

@@ -95,9 +95,8 @@ TEST(LineSplitting, LineEndsAndCtrlZ) {
 }
 
 // Host-like files whose lines hold lone CRs, CR LFs, lead bytes and now and
-// then a Ctrl-Z at every distance from each other and from the 16- and
-// 64-byte steps of the scan; from memory and from streams of odd chunk
-// sizes, against the reference.
+// then a Ctrl-Z at every distance from each other; from memory and from
+// streams of odd chunk sizes, against the reference.
 TEST(LineSplitting, RandomFilesFollowTheRules) {
   std::mt19937 rng(20240612);
   const std::string_view pieces[] = {"a", "bcdefgh", " ", "\x82\xa0", "\x82", "\r", "\r", "\n",
