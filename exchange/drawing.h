@@ -27,8 +27,12 @@ struct Drawing {
   // The header.
   std::string drawingFile;  // "file="
   double axisAngle = 0.0;   // "hk"
-  std::array<double, kGroupCount> groupScales = Filled<kGroupCount>(1.0);  // "hs"
-  double sheetWidth = 1189.0;                                              // "hzs"
+  std::array<double, kGroupCount> groupScales = [] {  // "hs": 1 until the file says
+    std::array<double, kGroupCount> scales{};
+    scales.fill(1.0);
+    return scales;
+  }();
+  double sheetWidth = 1189.0;  // "hzs"
   double sheetHeight = 841.0;
   std::array<TextTypeEntry, 10> textTypes{};
   bool paperCoordinates = false;          // "bz": coordinates are paper millimetres
@@ -89,14 +93,6 @@ struct Drawing {
     v("FirstAttr", d.firstAttributes...);
     v("LineWidthSeen", d.hasLineWidths...);
     v("EntityOrder", d.entityOrder...);
-  }
-
- private:
-  template <std::size_t N>
-  static constexpr std::array<double, N> Filled(double value) {
-    std::array<double, N> values{};
-    values.fill(value);
-    return values;
   }
 };
 

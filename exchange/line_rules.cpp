@@ -22,7 +22,7 @@ struct Line {
   std::string_view key;  // field 0
   std::size_t n;         // field count
 
-  CurrentAttributes& current() const noexcept { return s.current; }
+  CurrentAttributes& Current() const noexcept { return s.current; }
   std::string_view Field(std::size_t k) const noexcept { return fields.Field(k); }
   double Value(std::size_t k) const noexcept { return text::ParseFloatOrZero(Field(k)); }
   std::int32_t Int(std::size_t k) const noexcept { return text::ParseIntOrZero(Field(k)); }
@@ -57,7 +57,7 @@ T& Store(const Line& l, BlockTable<T>& table, EntityKind kind) {
   l.d.entityOrder.MakeRoom();
   l.d.entityOrder.Append() = OrderEntry{kind, static_cast<std::int32_t>(table.size())};
   T& record = table.Append();
-  Stamp(l.current(), record);
+  Stamp(l.Current(), record);
   return record;
 }
 
@@ -65,7 +65,7 @@ T& Store(const Line& l, BlockTable<T>& table, EntityKind kind) {
 // z flags were for it alone. Unless it was a plain or held line, both modes
 // end as well.
 void Finish(const Line& l, bool endsModes) noexcept {
-  CurrentAttributes& a = l.current();
+  CurrentAttributes& a = l.Current();
   a.pointReference = 0;
   a.zFlags = 0;
   if (endsModes) {
@@ -109,11 +109,11 @@ void ReadSelectionRange(const Line& l) {
 // --- layer and attribute lines ------------------------------------------------
 
 void NameGroup(const Line& l) {
-  l.d.groupNames[static_cast<std::size_t>(l.current().layerGroup)].assign(l.key.substr(3));
+  l.d.groupNames[static_cast<std::size_t>(l.Current().layerGroup)].assign(l.key.substr(3));
 }
 
 void NameLayer(const Line& l) {
-  const CurrentAttributes& a = l.current();
+  const CurrentAttributes& a = l.Current();
   l.d.layerNames[LayerSlot(a.layerGroup, a.layer)].assign(l.key.substr(3));
 }
 
@@ -129,47 +129,47 @@ void CaptureFirst(const Line& l, Attribute which, std::int32_t& first, std::int3
 void SelectGroup(const Line& l) {
   const std::int32_t group = HexSelector(l.key);
   CaptureFirst(l, Attribute::kLayerGroup, l.d.firstAttributes.layerGroup, group);
-  l.current().layerGroup = group;
+  l.Current().layerGroup = group;
   if (l.n >= 2) l.d.groupValues[static_cast<std::size_t>(group)] = l.Int(1);
-  l.current().inPolyline = false;
+  l.Current().inPolyline = false;
 }
 
 void SelectLayer(const Line& l) {
   const std::int32_t layer = HexSelector(l.key);
   CaptureFirst(l, Attribute::kLayer, l.d.firstAttributes.layer, layer);
-  l.current().layer = layer;
-  if (l.n >= 2) l.d.layerValues[LayerSlot(l.current().layerGroup, layer)] = l.Int(1);
-  l.current().inPolyline = false;
+  l.Current().layer = layer;
+  if (l.n >= 2) l.d.layerValues[LayerSlot(l.Current().layerGroup, layer)] = l.Int(1);
+  l.Current().inPolyline = false;
 }
 
 void SetLineColor(const Line& l) {
   const std::int32_t color = KeywordNumber(l.key);
   CaptureFirst(l, Attribute::kLineColor, l.d.firstAttributes.lineColor, color);
-  l.current().lineColor = color;
-  if (color == 10 && l.n >= 2) l.current().extendedColor = l.Int(1);
-  l.current().inPolyline = false;
+  l.Current().lineColor = color;
+  if (color == 10 && l.n >= 2) l.Current().extendedColor = l.Int(1);
+  l.Current().inPolyline = false;
 }
 
 void SetLineType(const Line& l) {
   const std::int32_t type = KeywordNumber(l.key);
   CaptureFirst(l, Attribute::kLineType, l.d.firstAttributes.lineType, type);
-  l.current().lineType = type;
-  l.current().inPolyline = false;
+  l.Current().lineType = type;
+  l.Current().inPolyline = false;
 }
 
 void SetLineWidth(const Line& l) {
   const std::int32_t width = KeywordNumber(l.key);
   CaptureFirst(l, Attribute::kLineWidth, l.d.firstAttributes.lineWidth, width);
-  l.current().lineWidth = width;
+  l.Current().lineWidth = width;
   l.d.hasLineWidths = true;
-  l.current().inPolyline = false;
+  l.Current().inPolyline = false;
 }
 
 void SetFontName(const Line& l) {
   const std::string_view name = l.key.substr(3);
   if (l.d.firstAttributes.fontName.empty()) l.d.firstAttributes.fontName.assign(name);
-  l.current().fontName.assign(name);
-  l.current().inPolyline = false;
+  l.Current().fontName.assign(name);
+  l.Current().inPolyline = false;
 }
 
 void ReadFreeSize(const Line& l, AttributeValues& attributes) {
@@ -190,40 +190,40 @@ void SetTextType(const Line& l) {
     if (freeSize) ReadFreeSize(l, l.d.firstAttributes);
     pending = false;
   }
-  l.current().textType = type;
-  if (freeSize) ReadFreeSize(l, l.current());
-  l.current().inPolyline = false;
+  l.Current().textType = type;
+  if (freeSize) ReadFreeSize(l, l.Current());
+  l.Current().inPolyline = false;
 }
 
 void SetBasePoint(const Line& l) {
   // Only the byte after "cc" counts: "cc12" is base point 1.
   const char c = l.key.size() > 2 ? l.key[2] : '\0';
-  l.current().basePoint = c >= '0' && c <= '8' ? c - '0' : 0;
-  l.current().inPolyline = false;
+  l.Current().basePoint = c >= '0' && c <= '8' ? c - '0' : 0;
+  l.Current().inPolyline = false;
 }
 
-void AddZFlag(const Line& l) { l.current().zFlags |= ZFlagOf(l.key); }
+void AddZFlag(const Line& l) { l.Current().zFlags |= ZFlagOf(l.key); }
 
 void SetPointColor(const Line& l) {
-  l.current().pointColor = KeywordNumber(l.key);
-  l.current().inPolyline = false;
+  l.Current().pointColor = KeywordNumber(l.key);
+  l.Current().inPolyline = false;
 }
 
 void StartPolyline(const Line& l) {
-  CurrentAttributes& a = l.current();
+  CurrentAttributes& a = l.Current();
   ++a.polylineCount;
   a.inPolyline = true;
   a.inDimension = false;
 }
 
 void StartDimension(const Line& l) {
-  l.current().inDimension = true;
-  l.current().inPolyline = false;
+  l.Current().inDimension = true;
+  l.Current().inPolyline = false;
 }
 
 void EndModes(const Line& l) {
-  l.current().inPolyline = false;
-  l.current().inDimension = false;
+  l.Current().inPolyline = false;
+  l.Current().inDimension = false;
 }
 
 // "hp<number>[mark]": each mark found cuts the number text anew from the
@@ -256,7 +256,7 @@ void SetPointReference(const Line& l) {
     const std::size_t at = FindOnBoundary(l.key, mark);
     if (at != std::string_view::npos && at >= 4) number = l.key.substr(3, at - 3);
   }
-  l.current().pointReference = text::ParseIntOrZero(number);
+  l.Current().pointReference = text::ParseIntOrZero(number);
 }
 
 // --- figure lines -------------------------------------------------------------
@@ -283,7 +283,7 @@ void StoreArc(const Line& l) {
 // made by the caller before the record exists, so running out of memory
 // there leaves no half-filled record behind.
 void FillText(TextRecord& r, const Line& l, int kind, const FontName& font, std::string text) {
-  const CurrentAttributes& a = l.current();
+  const CurrentAttributes& a = l.Current();
   r.textKind = kind;
   r.basePoint = a.basePoint;
   r.textType = a.textType;
@@ -310,7 +310,7 @@ void FillText(TextRecord& r, const Line& l, int kind, const FontName& font, std:
 // The font name the next text record shares: the current one, made anew
 // only when that differs from the last one handed out.
 const FontName& SharedFontName(const Line& l) {
-  if (l.s.lastFont != l.current().fontName) l.s.lastFont = FontName(l.current().fontName);
+  if (l.s.lastFont != l.Current().fontName) l.s.lastFont = FontName(l.Current().fontName);
   return l.s.lastFont;
 }
 
@@ -320,10 +320,10 @@ void StoreText(const Line& l) {
   const FontName& font = SharedFontName(l);
   std::string text(l.Field(5));
   const int kind = TextKindOf(l.key);
-  if (l.current().inDimension && kind == kDimensionValueKind) {
+  if (l.Current().inDimension && kind == kDimensionValueKind) {
     DimensionRecord& r = Store(l, l.d.dimensions, EntityKind::kDimension);
     r.line = l.s.heldLine;  // kept for a later dimension without a line of its own
-    Stamp(l.current(), r.value);
+    Stamp(l.Current(), r.value);
     FillText(r.value, l, kind, font, std::move(text));
   } else {
     TextRecord& r = Store(l, l.d.texts, EntityKind::kText);
@@ -334,7 +334,7 @@ void StoreText(const Line& l) {
 
 void StorePoint(const Line& l) {
   PointRecord& r = Store(l, l.d.points, EntityKind::kPoint);
-  r.color = l.current().pointColor;
+  r.color = l.Current().pointColor;
   r.x = l.Value(1);
   r.y = l.Value(2);
   Finish(l, true);
@@ -342,7 +342,7 @@ void StorePoint(const Line& l) {
 
 void StorePointWithValues(const Line& l) {
   PointWithValuesRecord& r = Store(l, l.d.pointsWithValues, EntityKind::kPointWithValues);
-  r.color = l.current().pointColor;
+  r.color = l.Current().pointColor;
   r.x = l.Value(1);
   r.y = l.Value(2);
   r.values = {l.Value(3), l.Value(4)};
@@ -369,7 +369,7 @@ template <std::size_t N>
 void StoreSolid(const Line& l, BlockTable<SolidRecord<N>>& table, EntityKind kind,
                 const std::array<Corner, N>& corners) {
   SolidRecord<N>& r = Store(l, table, kind);
-  r.extendedColor = l.current().extendedColor;
+  r.extendedColor = l.Current().extendedColor;
   r.corners = corners;
   Finish(l, true);
 }
@@ -409,7 +409,7 @@ void StoreSolidFourCorners(const Line& l) {
 template <EntityKind Kind>
 void StoreSevenValues(const Line& l) {
   SevenValueRecord& r = Store(l, Kind == EntityKind::kSc ? l.d.scFigures : l.d.seFigures, Kind);
-  r.extendedColor = l.current().extendedColor;
+  r.extendedColor = l.Current().extendedColor;
   ReadValues<7>(l, r.values);
   r.integer = l.Int(8);
   Finish(l, true);
@@ -418,7 +418,7 @@ void StoreSevenValues(const Line& l) {
 template <EntityKind Kind>
 void StoreEightValues(const Line& l) {
   EightValueRecord& r = Store(l, Kind == EntityKind::kSo ? l.d.soFigures : l.d.sgFigures, Kind);
-  r.extendedColor = l.current().extendedColor;
+  r.extendedColor = l.Current().extendedColor;
   ReadValues<8>(l, r.values);
   Finish(l, true);
 }
@@ -426,7 +426,7 @@ void StoreEightValues(const Line& l) {
 // A keyword-less line of four numbers. After "msg" it is only held for the
 // next "cs" text; neither case ends a mode, so a polyline run goes on.
 void StoreLineOrHold(const Line& l) {
-  const CurrentAttributes& a = l.current();
+  const CurrentAttributes& a = l.Current();
   LineRecord& r = a.inDimension ? l.s.heldLine : Store(l, l.d.lines, EntityKind::kLine);
   if (a.inDimension) Stamp(a, r);
   r.polylineNumber = !a.inDimension && a.inPolyline ? a.polylineCount : 0;
