@@ -79,10 +79,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     HWND application = CreateApplicationWindow(instance);
-    TForm1 form;
-    if (form.Create(instance, application, ExecutablePath())) {
-      form.Show();
-      RunMessageLoop(form.Handle());
+    MainWindow window;
+    if (window.Create(instance, application, ExecutablePath())) {
+      window.Show();
+      RunMessageLoop(window.Handle());
     }
     if (application != nullptr) DestroyWindow(application);
   } catch (...) {

@@ -6,17 +6,18 @@
 
 namespace rupena::win32 {
 
-inline constexpr wchar_t kMainWindowClass[] = L"TForm1";
-inline constexpr wchar_t kApplicationWindowClass[] = L"TApplication";
+// Window class names; only our own code looks them up.
+inline constexpr wchar_t kMainWindowClass[] = L"RupenaMainWindow";
+inline constexpr wchar_t kApplicationWindowClass[] = L"RupenaApplication";
 
-inline constexpr int kIdLabel1 = 101;     // "指示した文字："
-inline constexpr int kIdLabel2 = 102;     // the picked text
-inline constexpr int kIdStringGrid1 = 103;
-inline constexpr int kIdLabel3 = 104;     // "セル幅："
-inline constexpr int kIdTrackBar1 = 105;
-inline constexpr int kIdButton1 = IDOK;
-inline constexpr int kIdButton2 = IDCANCEL;
-inline constexpr int kIdMemo1 = 106;
-inline constexpr int kIdLabelA1 = 107;    // status line
+inline constexpr int kIdPickedTextHeading = 101;  // "指示した文字："
+inline constexpr int kIdPickedText = 102;
+inline constexpr int kIdSpacingGrid = 103;
+inline constexpr int kIdCellWidthLabel = 104;  // "セル幅："
+inline constexpr int kIdWidthSlider = 105;
+inline constexpr int kIdOk = IDOK;
+inline constexpr int kIdCancel = IDCANCEL;
+inline constexpr int kIdNotes = 106;
+inline constexpr int kIdStatusLine = 107;
 
 }  // namespace rupena::win32
