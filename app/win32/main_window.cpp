@@ -87,50 +87,31 @@ std::vector<app::ScreenRect> MonitorWorkAreas() {
 }  // namespace
 
 bool MainWindow::Create(HINSTANCE instance, HWND owner, const std::filesystem::path& exePath) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  wc.lpszClassName = kMainWindowClass;
-  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  WindowClass windowClass;
+  windowClass.name = kMainWindowClass;
+  windowClass.cursor = IDC_ARROW;
+  windowClass.iconResource = kAppIconResource;
+  windowClass.background = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
 
   owner_ = owner;
   form_ = std::make_unique<app::MainForm>(static_cast<app::FormView&>(*this), exePath);
   RECT frame{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
-  CreateWindowExW(0, kMainWindowClass, kCaption, kWindowStyle, kInitialPosition.x,
-                  kInitialPosition.y, frame.right - frame.left, frame.bottom - frame.top, owner,
-                  nullptr, instance, this);
-  return hwnd_ != nullptr;
+  return WindowBase::Create(instance, windowClass,
+                            {.title = kCaption,
+                             .style = kWindowStyle,
+                             .x = kInitialPosition.x,
+                             .y = kInitialPosition.y,
+                             .width = frame.right - frame.left,
+                             .height = frame.bottom - frame.top,
+                             .parent = owner});
 }
 
 void MainWindow::Show() {
   form_->OnShown();
-  ShowWindow(hwnd_, SW_SHOWNORMAL);
-  UpdateWindow(hwnd_);
+  ShowWindow(Handle(), SW_SHOWNORMAL);
+  UpdateWindow(Handle());
   SetFocus(spacingGrid_.Handle());
-}
-
-LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  MainWindow* self = nullptr;
-  if (message == WM_NCCREATE) {
-    self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  } else {
-    self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  }
-  if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
-  try {
-    return self->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    // nothing may unwind through USER32; the run ends as after Cancel
-    DestroyWindow(hwnd);
-    return 0;
-  }
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -159,12 +140,23 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       OnDestroy();
       return 0;
+  }
+  return DefaultProc(message, wParam, lParam);
+}
+
+// Nothing may unwind through USER32; past its creation the run ends as after
+// Cancel, and a window on its way out just goes on going.
+LRESULT MainWindow::OnMessageFailed(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  switch (message) {
+    case WM_NCCREATE:
+    case WM_CREATE:
+    case WM_DESTROY:
     case WM_NCDESTROY:
-      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-      hwnd_ = nullptr;
+      return WindowBase::OnMessageFailed(message, wParam, lParam);
+    default:
+      DestroyWindow(Handle());
       return 0;
   }
-  return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 bool MainWindow::OnCreate() {
@@ -185,9 +177,9 @@ bool MainWindow::OnCreate() {
 HWND MainWindow::AddControl(const wchar_t* className, const wchar_t* text, DWORD style, int id,
                         int x, int y, int width, int height, DWORD exStyle) {
   HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y,
-                                 width, height, hwnd_,
+                                 width, height, Handle(),
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)),
+                                 reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(Handle(), GWLP_HINSTANCE)),
                                  nullptr);
   if (control != nullptr) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.Get()), FALSE);
   return control;
@@ -215,7 +207,7 @@ void MainWindow::CreatePickedText() {
 }
 
 void MainWindow::CreateSpacingGrid() {
-  spacingGrid_.Create(hwnd_, kIdSpacingGrid, 8, 48, 273, 81);
+  spacingGrid_.Create(Handle(), kIdSpacingGrid, 8, 48, 273, 81);
   SendMessageW(spacingGrid_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.Get()), FALSE);
   cellWidthLabel_ = AddControl(L"STATIC", L"セル幅：", SS_LEFT | SS_NOPREFIX, kIdCellWidthLabel, 96, 140, 0, 0);
   FitLabelToText(cellWidthLabel_, 0);
@@ -302,7 +294,7 @@ void MainWindow::OnActivate(bool active) {
     return;
   }
   HWND focus = focusBeforeDeactivate_;
-  if (focus == nullptr || !IsChild(hwnd_, focus)) focus = spacingGrid_.Handle();
+  if (focus == nullptr || !IsChild(Handle(), focus)) focus = spacingGrid_.Handle();
   SetFocus(focus);
 }
 
@@ -346,21 +338,21 @@ void MainWindow::SetStatus(std::string_view caption) {
 void MainWindow::MoveTo(app::WindowPosition position) {
   RECT frame{};
   POINT clientOrigin{0, 0};
-  GetWindowRect(hwnd_, &frame);
-  ClientToScreen(hwnd_, &clientOrigin);
+  GetWindowRect(Handle(), &frame);
+  ClientToScreen(Handle(), &clientOrigin);
   const app::WindowSize size{frame.right - frame.left, frame.bottom - frame.top,
                                clientOrigin.y - frame.top};
   const app::WindowPosition place = app::KeepReachable(position, size, MonitorWorkAreas());
-  SetWindowPos(hwnd_, nullptr, place.left, place.top, 0, 0,
+  SetWindowPos(Handle(), nullptr, place.left, place.top, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 app::WindowPosition MainWindow::Position() const {
   RECT r{};
-  GetWindowRect(hwnd_, &r);
+  GetWindowRect(Handle(), &r);
   return {r.left, r.top};
 }
 
-void MainWindow::Close() { DestroyWindow(hwnd_); }
+void MainWindow::Close() { DestroyWindow(Handle()); }
 
 }  // namespace rupena::win32

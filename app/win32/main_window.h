@@ -13,10 +13,11 @@
 #include "app/main_form.h"
 #include "app/win32/scoped_gdi.h"
 #include "app/win32/string_grid.h"
+#include "app/win32/window_base.h"
 
 namespace rupena::win32 {
 
-class MainWindow final : private app::FormView {
+class MainWindow final : public WindowBase, private app::FormView {
  public:
   static constexpr int kClientWidth = 487;
   static constexpr int kClientHeight = 223;
@@ -30,7 +31,6 @@ class MainWindow final : private app::FormView {
   bool Create(HINSTANCE instance, HWND owner, const std::filesystem::path& exePath);
   // Runs the shown event, then shows the window.
   void Show();
-  HWND Handle() const noexcept { return hwnd_; }
 
  private:
   // The grid as the layout sees it.
@@ -50,8 +50,8 @@ class MainWindow final : private app::FormView {
     StringGrid& grid_;
   };
 
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  LRESULT OnMessageFailed(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
 
   // Window messages.
   bool OnCreate();
@@ -88,7 +88,6 @@ class MainWindow final : private app::FormView {
   app::WindowPosition Position() const override;
   void Close() override;
 
-  HWND hwnd_ = nullptr;
   HWND pickedTextHeading_ = nullptr;
   HWND pickedText_ = nullptr;
   HWND cellWidthLabel_ = nullptr;

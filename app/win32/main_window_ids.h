@@ -1,14 +1,17 @@
 #pragma once
 // Control IDs of the main window, shared with the end-to-end driver, which
-// finds the controls of the running tool with GetDlgItem.
+// finds the controls of the running tool with GetDlgItem; the names of our
+// window classes, which it finds the windows by; the tool's icon resource.
 
 #include <windows.h>
 
 namespace rupena::win32 {
 
-// Window class names; only our own code looks them up.
 inline constexpr wchar_t kMainWindowClass[] = L"RupenaMainWindow";
 inline constexpr wchar_t kApplicationWindowClass[] = L"RupenaApplication";
+
+// The icon of the .exe (rupena.rc.in), shown by the task bar button.
+inline constexpr int kAppIconResource = 1;
 
 inline constexpr int kIdPickedTextHeading = 101;  // "指示した文字："
 inline constexpr int kIdPickedText = 102;

@@ -17,7 +17,6 @@ namespace rupena::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"RupenaStringGrid";
-constexpr UINT_PTR kEditSubclassId = 1;
 constexpr int kEditId = 1;
 constexpr int kTextIndent = 2;
 constexpr wchar_t kCtrlC = 0x03;
@@ -70,75 +69,27 @@ std::wstring ToWide(std::u16string_view text) { return std::wstring(text.begin()
 
 }  // namespace
 
-StringGrid::~StringGrid() {
-  if (hwnd_ != nullptr) {
-    DestroyWindow(hwnd_);
-  }
-}
-
 bool StringGrid::Create(HWND parent, int id, int x, int y, int width, int height) {
-  if (hwnd_ != nullptr) {
-    return false;
-  }
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof(existing);
-  if (!GetClassInfoExW(instance, kClassName, &existing)) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = &StringGrid::WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    if (RegisterClassExW(&windowClass) == 0) {
-      return false;
-    }
-  }
-  const HWND created = CreateWindowExW(
-      WS_EX_CLIENTEDGE, kClassName, L"",
-      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_HSCROLL | WS_CLIPCHILDREN, x, y, width, height,
-      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this);
-  return created != nullptr;
-}
-
-LRESULT CALLBACK StringGrid::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  StringGrid* self = nullptr;
-  if (message == WM_NCCREATE) {
-    // A window of this class made by anything but Create() has no object and
-    // stays inert.
-    self = static_cast<StringGrid*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    if (self != nullptr) {
-      self->hwnd_ = hwnd;
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-  } else {
-    self = reinterpret_cast<StringGrid*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  }
-  if (self == nullptr) {
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
-  LRESULT result = 0;
-  try {
-    result = self->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    // Unwinding through USER32's frames is undefined; the message gets the
-    // default treatment instead (a failed WM_CREATE fails the creation).
-    result = message == WM_CREATE ? -1 : DefWindowProcW(hwnd, message, wParam, lParam);
-  }
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
-    self->edit_ = nullptr;
-    self->editing_ = false;
-    self->composing_ = self->compositionEnter_ = false;
-  }
-  return result;
+  WindowClass windowClass;
+  windowClass.name = kClassName;
+  windowClass.style = CS_DBLCLKS;
+  windowClass.cursor = IDC_ARROW;
+  return WindowBase::Create(
+      GetModuleHandleW(nullptr), windowClass,
+      {.exStyle = WS_EX_CLIENTEDGE,
+       .style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_HSCROLL | WS_CLIPCHILDREN,
+       .x = x,
+       .y = y,
+       .width = width,
+       .height = height,
+       .parent = parent,
+       .id = id});
 }
 
 LRESULT StringGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: return OnCreate() ? 0 : -1;
+    case WM_NCDESTROY: OnNcDestroy(); break;
     case WM_SIZE: OnSize(); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: OnPaint(); return 0;
@@ -181,7 +132,7 @@ LRESULT StringGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case GM_COMMITEDIT: CommitEdit(); return 0;
     default: break;
   }
-  return DefWindowProcW(hwnd_, message, wParam, lParam);
+  return DefaultProc(message, wParam, lParam);
 }
 
 // ---------------------------------------------------------------------------
@@ -292,12 +243,10 @@ bool StringGrid::SetCurrentCell(int col, int row) {
 // Window messages
 
 bool StringGrid::OnCreate() {
-  edit_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 0, 0, hwnd_,
+  edit_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 0, 0, Handle(),
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)),
                           GetModuleHandleW(nullptr), nullptr);
-  if (edit_ == nullptr ||
-      !SetWindowSubclass(edit_, &StringGrid::EditProc, kEditSubclassId,
-                         reinterpret_cast<DWORD_PTR>(this))) {
+  if (!editor_.Attach(edit_)) {
     return false;
   }
   SendMessageW(edit_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
@@ -305,11 +254,18 @@ bool StringGrid::OnCreate() {
   // Numbers only: no input method context, so the keyboard types ASCII
   // whatever mode the input method was left in. Where this fails (or a
   // system re-associates one), composed text still arrives as characters.
-  ImmAssociateContextEx(hwnd_, nullptr, 0);
+  ImmAssociateContextEx(Handle(), nullptr, 0);
   ImmAssociateContextEx(edit_, nullptr, 0);
-  textHeight_ = TextHeight(hwnd_, font_);
+  textHeight_ = TextHeight(Handle(), font_);
   UpdateScrollBar();
   return true;
+}
+
+// The editor went with the grid's children; what it held goes too.
+void StringGrid::OnNcDestroy() {
+  edit_ = nullptr;
+  editing_ = false;
+  composing_ = compositionEnter_ = false;
 }
 
 void StringGrid::OnSize() {
@@ -318,7 +274,7 @@ void StringGrid::OnSize() {
 }
 
 void StringGrid::OnPaint() {
-  ScopedPaint paint = BeginPaintScoped(hwnd_);
+  ScopedPaint paint = BeginPaintScoped(Handle());
   if (!paint) {
     return;
   }
@@ -348,7 +304,7 @@ void StringGrid::OnPrintClient(HDC dc) {
 
 void StringGrid::OnSetFont(HFONT font, bool redraw) {
   font_ = font;
-  textHeight_ = TextHeight(hwnd_, font_);
+  textHeight_ = TextHeight(Handle(), font_);
   if (edit_ != nullptr) {
     SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     PlaceEditor();
@@ -436,12 +392,12 @@ void StringGrid::OnCopy() const {
       cells.push_back(ToU16(CellText(col, row)));
     }
   }
-  SetClipboardText(hwnd_, ToWide(app::JoinCopiedCells(rows)));
+  SetClipboardText(Handle(), ToWide(app::JoinCopiedCells(rows)));
 }
 
 void StringGrid::OnPaste() {
   CommitEdit();
-  const std::optional<std::wstring> text = ClipboardText(hwnd_);
+  const std::optional<std::wstring> text = ClipboardText(Handle());
   if (!text) {
     return;
   }
@@ -472,7 +428,7 @@ bool StringGrid::IsEnterForComposition(WPARAM key) const noexcept {
 void StringGrid::OnLButtonDown(int x, int y, bool shift) {
   // Taking the focus closes an open editor through its WM_KILLFOCUS, which
   // stores its text before the click moves the current cell.
-  SetFocus(hwnd_);
+  SetFocus(Handle());
   compositionEnter_ = false;
   const app::GridHit hit = layout_.HitTest(x, y);
   if (hit.border >= 0) {
@@ -480,13 +436,13 @@ void StringGrid::OnLButtonDown(int x, int y, bool shift) {
     resizeCol_ = hit.border;
     resizeStartX_ = x;
     resizeStartWidth_ = ColWidth(hit.border);
-    SetCapture(hwnd_);
+    SetCapture(Handle());
     return;
   }
   if (IsEditable(hit.col, hit.row)) {
     MoveTo(hit.col, hit.row, shift);
     drag_ = Drag::Select;
-    SetCapture(hwnd_);
+    SetCapture(Handle());
   }
 }
 
@@ -524,16 +480,16 @@ void StringGrid::OnLButtonUp() {
 void StringGrid::OnCaptureChanged() { drag_ = Drag::None; }
 
 LRESULT StringGrid::OnSetCursor(HWND cursorWindow, LPARAM lParam) {
-  if (cursorWindow == hwnd_ && LOWORD(lParam) == HTCLIENT) {
+  if (cursorWindow == Handle() && LOWORD(lParam) == HTCLIENT) {
     POINT point{};
     GetCursorPos(&point);
-    ScreenToClient(hwnd_, &point);
+    ScreenToClient(Handle(), &point);
     if (drag_ == Drag::Resize || layout_.HitTest(point.x, point.y).border >= 0) {
       SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
       return TRUE;
     }
   }
-  return DefWindowProcW(hwnd_, WM_SETCURSOR, reinterpret_cast<WPARAM>(cursorWindow), lParam);
+  return DefaultProc(WM_SETCURSOR, reinterpret_cast<WPARAM>(cursorWindow), lParam);
 }
 
 void StringGrid::OnHScroll(UINT code) {
@@ -551,7 +507,7 @@ void StringGrid::OnHScroll(UINT code) {
       SCROLLINFO info{};
       info.cbSize = sizeof(info);
       info.fMask = SIF_TRACKPOS;
-      if (GetScrollInfo(hwnd_, SB_HORZ, &info)) {
+      if (GetScrollInfo(Handle(), SB_HORZ, &info)) {
         target = info.nTrackPos;
       }
       break;
@@ -616,19 +572,6 @@ LRESULT StringGrid::OnSetCurCell(int col, int row) {
 // ---------------------------------------------------------------------------
 // In-place editor
 
-LRESULT CALLBACK StringGrid::EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR /*subclassId*/, DWORD_PTR refData) {
-  if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, &StringGrid::EditProc, kEditSubclassId);
-    return DefSubclassProc(hwnd, message, wParam, lParam);
-  }
-  try {
-    return reinterpret_cast<StringGrid*>(refData)->HandleEditMessage(message, wParam, lParam);
-  } catch (...) {
-    return DefSubclassProc(hwnd, message, wParam, lParam);
-  }
-}
-
 LRESULT StringGrid::HandleEditMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_GETDLGCODE: return OnEditorGetDlgCode(wParam, lParam);
@@ -640,13 +583,13 @@ LRESULT StringGrid::HandleEditMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_IME_ENDCOMPOSITION: OnComposition(message); break;
     default: break;
   }
-  return DefSubclassProc(edit_, message, wParam, lParam);
+  return editor_.DefaultProc(message, wParam, lParam);
 }
 
 LRESULT StringGrid::OnEditorGetDlgCode(WPARAM wParam, LPARAM lParam) {
   // Without these, the dialog manager turns Enter into IDOK before the
   // editor's text reaches the cell, and Tab into a focus change.
-  LRESULT code = DefSubclassProc(edit_, WM_GETDLGCODE, wParam, lParam);
+  LRESULT code = editor_.DefaultProc(WM_GETDLGCODE, wParam, lParam);
   const auto* keyMessage = reinterpret_cast<const MSG*>(lParam);
   if (keyMessage != nullptr && keyMessage->message == WM_KEYDOWN) {
     code |= OnGetDlgCode(keyMessage) & (DLGC_WANTTAB | DLGC_WANTMESSAGE);
@@ -680,7 +623,7 @@ LRESULT StringGrid::OnEditorKeyDown(WPARAM wParam, LPARAM lParam) {
       CommitEdit();
       OnKeyDown(static_cast<UINT>(wParam));
       return 0;
-    default: return DefSubclassProc(edit_, WM_KEYDOWN, wParam, lParam);
+    default: return editor_.DefaultProc(WM_KEYDOWN, wParam, lParam);
   }
 }
 
@@ -689,13 +632,13 @@ LRESULT StringGrid::OnEditorChar(WPARAM wParam, LPARAM lParam) {
   if (wParam == L'\r' || wParam == L'\n' || wParam == 0x1B || wParam == L'\t') {
     return 0;
   }
-  return DefSubclassProc(edit_, WM_CHAR, wParam, lParam);
+  return editor_.DefaultProc(WM_CHAR, wParam, lParam);
 }
 
 LRESULT StringGrid::OnEditorKillFocus(WPARAM wParam, LPARAM lParam) {
   // Leaving the editor by any way (a click on a button, Tab out of the grid)
   // keeps what was typed.
-  const LRESULT result = DefSubclassProc(edit_, WM_KILLFOCUS, wParam, lParam);
+  const LRESULT result = editor_.DefaultProc(WM_KILLFOCUS, wParam, lParam);
   CommitEdit();
   return result;
 }
@@ -727,7 +670,7 @@ void StringGrid::HideEditor() {
   // Hiding the focused editor would hand the focus to whatever USER32 picks;
   // it goes back to the grid itself.
   if (GetFocus() == edit_) {
-    SetFocus(hwnd_);
+    SetFocus(Handle());
   }
   ShowWindow(edit_, SW_HIDE);
   Redraw();
@@ -736,7 +679,7 @@ void StringGrid::HideEditor() {
 // Posted, not sent: the parent's OK handler may destroy this window, which it
 // must not do while the editor's window procedure is still on the stack.
 void StringGrid::ForwardCommand(int id) {
-  const HWND parent = GetParent(hwnd_);
+  const HWND parent = GetParent(Handle());
   if (parent == nullptr) {
     return;
   }
@@ -764,7 +707,7 @@ RECT StringGrid::CellRect(int col, int row) const noexcept {
 
 SIZE StringGrid::ClientSize() const noexcept {
   RECT client{};
-  if (hwnd_ == nullptr || !GetClientRect(hwnd_, &client)) {
+  if (Handle() == nullptr || !GetClientRect(Handle(), &client)) {
     return SIZE{0, 0};
   }
   return SIZE{client.right - client.left, client.bottom - client.top};
@@ -790,13 +733,13 @@ void StringGrid::ScrollTo(int x) {
 }
 
 void StringGrid::MakeVisible(int col) {
-  if (hwnd_ != nullptr) {
+  if (Handle() != nullptr) {
     ScrollTo(layout_.ScrollToShow(col, ClientWidth()));
   }
 }
 
 void StringGrid::UpdateScrollBar() {
-  if (hwnd_ == nullptr) {
+  if (Handle() == nullptr) {
     return;
   }
   const int width = ClientWidth();
@@ -808,7 +751,7 @@ void StringGrid::UpdateScrollBar() {
   info.nMax = std::max(0, layout_.DataExtent() - 1);
   info.nPage = static_cast<UINT>(std::max(0, width - layout_.FixedExtent()));
   info.nPos = layout_.ScrollX();
-  SetScrollInfo(hwnd_, SB_HORZ, &info, TRUE);
+  SetScrollInfo(Handle(), SB_HORZ, &info, TRUE);
   PlaceEditor();
 }
 
@@ -831,8 +774,8 @@ void StringGrid::AfterCountChange() {
 }
 
 void StringGrid::Redraw() const noexcept {
-  if (hwnd_ != nullptr) {
-    InvalidateRect(hwnd_, nullptr, FALSE);
+  if (Handle() != nullptr) {
+    InvalidateRect(Handle(), nullptr, FALSE);
   }
 }
 
@@ -870,7 +813,7 @@ void StringGrid::Paint(HDC dc, SIZE size) const {
   const HGDIOBJ font = font_ != nullptr ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT);
   const ScopedSelection selectedFont = SelectScoped(dc, font);
   SetBkMode(dc, TRANSPARENT);
-  const bool focused = GetFocus() == hwnd_;
+  const bool focused = GetFocus() == Handle();
   const int firstData = LeftCol();
   for (int row = 0; row < RowCount() && layout_.RowTop(row) < size.cy; ++row) {
     // Data cells first: one scrolled half under the heading column is then

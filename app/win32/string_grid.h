@@ -42,26 +42,23 @@
 
 #include "app/grid_layout.h"
 #include "app/win32/string_grid_messages.h"
+#include "app/win32/window_base.h"
 
 namespace rupena::win32 {
 
 using GridRect = app::CellRange;
 
-class StringGrid {
+class StringGrid final : public WindowBase {
  public:
   static constexpr int kFixedCols = app::GridLayout::kFixedCols;
   static constexpr int kFixedRows = app::GridLayout::kFixedRows;
   static constexpr int kMaxColWidth = app::GridLayout::kMaxColWidth;
 
   StringGrid() = default;
-  ~StringGrid();
-  StringGrid(const StringGrid&) = delete;
-  StringGrid& operator=(const StringGrid&) = delete;
 
   // A visible WS_TABSTOP child with a client edge and a horizontal scroll bar
   // that shows only when the columns are wider than the control.
   bool Create(HWND parent, int id, int x, int y, int width, int height);
-  HWND Handle() const noexcept { return hwnd_; }
 
   // Counts include the heading row and column and are clamped to
   // [fixed count, kMaxCount]. New columns get the default width; cells that
@@ -106,14 +103,26 @@ class StringGrid {
   };
   enum class Drag { None, Select, Resize };
 
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                   UINT_PTR subclassId, DWORD_PTR refData);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // The in-place editor's messages, handled by the grid.
+  class EditorSubclass final : public ControlSubclass {
+   public:
+    explicit EditorSubclass(StringGrid& grid) : grid_(grid) {}
+    using ControlSubclass::Attach;
+    using ControlSubclass::DefaultProc;
+
+   private:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+      return grid_.HandleEditMessage(message, wParam, lParam);
+    }
+    StringGrid& grid_;
+  };
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   LRESULT HandleEditMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   // Window messages.
   bool OnCreate();
+  void OnNcDestroy();
   void OnSize();
   void OnPaint();
   void OnPrintClient(HDC dc);
@@ -177,8 +186,8 @@ class StringGrid {
   void Paint(HDC dc, SIZE size) const;
   void PaintCell(HDC dc, int col, int row, bool focused) const;
 
-  HWND hwnd_ = nullptr;
-  HWND edit_ = nullptr;  // child of hwnd_, destroyed with it
+  HWND edit_ = nullptr;  // child of the grid, destroyed with it
+  EditorSubclass editor_{*this};
   HFONT font_ = nullptr;  // borrowed: WM_SETFONT's, owned by whoever sent it
 
   app::GridLayout layout_;
