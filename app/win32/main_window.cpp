@@ -252,6 +252,10 @@ void MainWindow::OnCommand(int id) {
     case kIdCancel:
       OnCancel();
       break;
+    case kIdSpacingGrid:
+      // GN_CELLSCHANGED: the spacings are read on OK; until then nothing
+      // shows them anywhere else.
+      break;
   }
 }
 

@@ -9,8 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "app/spacing_grid.h"
 #include "app/main_form.h"
+#include "app/number_input.h"
+#include "app/spacing_grid.h"
 #include "app/win32/scoped_gdi.h"
 #include "app/win32/string_grid.h"
 #include "app/win32/window_base.h"
@@ -96,7 +97,7 @@ class MainWindow final : public WindowBase, private app::FormView {
   HWND statusLine_ = nullptr;
   HWND focusBeforeDeactivate_ = nullptr;
   HWND owner_ = nullptr;
-  StringGrid spacingGrid_;
+  StringGrid spacingGrid_{app::kSpacingCellRules};
   GridCells gridCells_{spacingGrid_};
   std::unique_ptr<app::MainForm> form_;
 
