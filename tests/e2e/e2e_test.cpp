@@ -5,8 +5,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -23,7 +21,6 @@ using namespace rupena::win32;
 
 const fs::path kTool = BuiltProgram(RUPENA_TOOL_EXE);
 const fs::path kCli = BuiltProgram(RUPENA_CLI_EXE);
-const fs::path kMinimal = BuiltProgram(RUPENA_MINIMAL_EXE);
 const fs::path kArtifacts = BuiltProgram(RUPENA_E2E_ARTIFACTS);
 
 const std::string kFont = "cn\"$<\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e>";
@@ -408,32 +405,6 @@ TEST_F(Tool, UnwritableFilesAtOkLeaveTheExchangeFileAsItWas) {
   run->ClickButton(kIdOk);
   ExpectEnds(*run);
   EXPECT_EQ(ReadFileBytes(folder.Exchange()), kPicked);
-}
-
-// Not a test of the tool's behaviour: the figure a person compares.
-TEST_F(Tool, StartupTimeAgainstAMinimalWindow) {
-  ProgramFolder folder(kTool, L"rupena timing");
-  ProgramFolder minimal(kMinimal, L"rupena minimal");
-  WriteFileBytes(folder.Exchange(), kPicked);
-  double tool = 1e9, bare = 1e9;
-  for (int i = 0; i < 3; ++i) {
-    {
-      RunningWindow run(minimal.Exe(), L"RupenaMinimalWindow");
-      ASSERT_NE(run.Main(), nullptr);
-      bare = std::min(bare, static_cast<double>(run.StartupTime().count()) / 1000.0);
-      PostMessageW(run.Main(), WM_CLOSE, 0, 0);
-      run.WaitForExit();
-    }
-    {
-      RunningWindow run(folder.Exe(), kMainWindowClass);
-      ASSERT_NE(run.Main(), nullptr);
-      tool = std::min(tool, static_cast<double>(run.StartupTime().count()) / 1000.0);
-      run.ClickButton(kIdCancel);
-      run.WaitForExit();
-    }
-  }
-  std::printf("startup to window shown, best of 3: tool %.1f ms, minimal window %.1f ms (%.2fx)\n",
-              tool, bare, tool / bare);
 }
 
 // The cell under the mouse, in the grid's client pixels.
