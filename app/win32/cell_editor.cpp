@@ -11,8 +11,6 @@ namespace rupena::win32 {
 namespace {
 
 constexpr int kEditId = 1;
-// Where the cells draw their text; the editor's margin puts its text there.
-constexpr int kTextIndent = 2;
 
 int TextHeight(HWND window, HFONT font) noexcept {
   const ScopedWindowDc dc = GetDcScoped(window);

@@ -24,6 +24,10 @@ namespace rupena::win32 {
 
 class CellEditor final : private ControlSubclass {
  public:
+  // Where a cell draws its text from its left edge; the editor's text sits
+  // there too, so opening it moves nothing.
+  static constexpr int kTextIndent = 2;
+
   // What the editor leaves to the grid it sits in.
   class Grid {
    public:

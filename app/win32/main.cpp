@@ -92,6 +92,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   try {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
+    // Without it the main window carries the task bar button itself.
     ApplicationWindow application;
     application.Create(instance);
     MainWindow window;

@@ -43,7 +43,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "app/grid_layout.h"
 #include "app/number_input.h"

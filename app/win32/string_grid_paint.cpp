@@ -11,8 +11,6 @@ namespace rupena::win32 {
 
 namespace {
 
-// Where the cells draw their text; the editor's margin matches it.
-constexpr int kTextIndent = 2;
 // A cell that will count as 0 though it holds text: light enough for black
 // text, and a deeper red with white text when it is selected as well.
 constexpr COLORREF kNotANumber = RGB(255, 192, 192);
@@ -98,7 +96,7 @@ void StringGrid::PaintCell(HDC dc, int col, int row, bool focused) const {
   const std::wstring& text = cells_.Text(col, row);
   if (!text.empty() && !underEditor) {
     RECT textRect = cell;
-    textRect.left += kTextIndent;
+    textRect.left += CellEditor::kTextIndent;
     SetTextColor(dc, foreground);
     DrawTextW(dc, text.c_str(), static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX)),
               &textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);

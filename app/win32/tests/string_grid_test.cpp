@@ -13,6 +13,7 @@
 #include "app/win32/clipboard.h"
 #include "app/win32/cp932.h"
 #include "app/win32/scoped_gdi.h"
+#include "app/win32/window_base.h"
 
 namespace rupena::win32 {
 namespace {
@@ -54,35 +55,48 @@ class Picture {
   ScopedSelection selected_;
 };
 
+// The grid's parent, as the main window is: it hands its commands on.
+class ParentWindow final : public WindowBase {
+ public:
+  using OnCommand = std::function<void(WPARAM, LPARAM)>;
+  explicit ParentWindow(OnCommand onCommand) : onCommand_(std::move(onCommand)) {}
+
+  bool Create() {
+    WindowClass windowClass;
+    windowClass.name = kParentClass;
+    windowClass.cursor = IDC_ARROW;
+    windowClass.background = GetSysColorBrush(COLOR_WINDOW);
+    return WindowBase::Create(GetModuleHandleW(nullptr), windowClass,
+                              {.title = L"grid",
+                               .style = WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                               .width = 500,
+                               .height = 260});
+  }
+
+ private:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_COMMAND) {
+      onCommand_(wParam, lParam);
+      return 0;
+    }
+    return DefaultProc(message, wParam, lParam);
+  }
+
+  OnCommand onCommand_;
+};
+
 class StringGridTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof(existing);
-    if (!GetClassInfoExW(instance, kParentClass, &existing)) {
-      WNDCLASSEXW windowClass{};
-      windowClass.cbSize = sizeof(windowClass);
-      windowClass.lpfnWndProc = &StringGridTest::ParentProc;
-      windowClass.hInstance = instance;
-      windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-      windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
-      windowClass.lpszClassName = kParentClass;
-      ASSERT_NE(RegisterClassExW(&windowClass), 0);
-    }
-    parent_ = CreateWindowExW(0, kParentClass, L"grid", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                              500, 260, nullptr, nullptr, instance, nullptr);
-    ASSERT_NE(parent_, nullptr);
-    SetWindowLongPtrW(parent_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-
-    ASSERT_TRUE(grid_.Create(parent_, kGridId, 8, 48, 273, 81));
+    ASSERT_TRUE(parent_.Create());
+    ASSERT_TRUE(grid_.Create(parent_.Handle(), kGridId, 8, 48, 273, 81));
     font_.Reset(CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                             FIXED_PITCH | FF_MODERN, L"\xff2d\xff33 \x30b4\x30b7\x30c3\x30af"));
     SendMessageW(grid_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
     ok_ = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                          72, 168, 121, 25, parent_, reinterpret_cast<HMENU>(IDOK), instance,
-                          nullptr);
+                          72, 168, 121, 25, parent_.Handle(), reinterpret_cast<HMENU>(IDOK),
+                          GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(ok_, nullptr);
     Fill({"A", "\x82\xa0", "B"}, {"0.5", "1", "0.5"});
     SetFocus(grid_.Handle());
@@ -92,24 +106,19 @@ class StringGridTest : public ::testing::Test {
   void TearDown() override {
     SetShift(false);
     SetKey(VK_CONTROL, false);
-    if (parent_ != nullptr) {
-      DestroyWindow(parent_);
+    if (parent_.Handle() != nullptr) {
+      DestroyWindow(parent_.Handle());
     }
     Pump();
   }
 
-  static LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<StringGridTest*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (message == WM_COMMAND && self != nullptr && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-      self->commands_.push_back({LOWORD(wParam), self->grid_.CellBytes(1, 1)});
-      return 0;
+  void OnParentCommand(WPARAM wParam, LPARAM lParam) {
+    const int id = LOWORD(wParam);
+    if (id == IDOK || id == IDCANCEL) {
+      commands_.push_back({id, grid_.CellBytes(1, 1)});
+    } else if (id == kGridId && HIWORD(wParam) == GN_CELLSCHANGED) {
+      changes_.push_back({reinterpret_cast<HWND>(lParam), Spacings()});
     }
-    if (message == WM_COMMAND && self != nullptr && LOWORD(wParam) == kGridId &&
-        HIWORD(wParam) == GN_CELLSCHANGED) {
-      self->changes_.push_back({reinterpret_cast<HWND>(lParam), self->Spacings()});
-      return 0;
-    }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 
   // The grid as the window fills it: characters in the heading row, the
@@ -129,7 +138,7 @@ class StringGridTest : public ::testing::Test {
   void Pump() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (!IsDialogMessageW(parent_, &msg)) {
+      if (!IsDialogMessageW(parent_.Handle(), &msg)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
       }
@@ -212,7 +221,7 @@ class StringGridTest : public ::testing::Test {
     return buffer;
   }
 
-  HWND parent_ = nullptr;
+  ParentWindow parent_{[this](WPARAM wParam, LPARAM lParam) { OnParentCommand(wParam, lParam); }};
   HWND ok_ = nullptr;
   ScopedFont font_;
   StringGrid grid_{app::kSpacingCellRules};
@@ -820,7 +829,7 @@ TEST_F(StringGridTest, TheParentHearsOnceOfEachChangeTheUserMakes) {
 
 TEST_F(StringGridTest, WithoutRulesTextIsStoredAsTypedAndNothingIsMarked) {
   StringGrid plain;
-  ASSERT_TRUE(plain.Create(parent_, kGridId + 1, 8, 140, 273, 81));
+  ASSERT_TRUE(plain.Create(parent_.Handle(), kGridId + 1, 8, 140, 273, 81));
   plain.SetColCount(4);
   plain.SetCellBytes(2, 1, "abc");
   ASSERT_TRUE(plain.SetCurrentCell(1, 1));
