@@ -144,8 +144,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefaultProc(message, wParam, lParam);
 }
 
-// Nothing may unwind through USER32; past its creation the run ends as after
-// Cancel, and a window on its way out just goes on going.
+// A handler that threw: past its creation the run ends as after Cancel; a
+// window already on its way out is left to finish going.
 LRESULT MainWindow::OnMessageFailed(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   switch (message) {
     case WM_NCCREATE:
