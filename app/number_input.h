@@ -1,5 +1,5 @@
 // What the grid's spacing cells take in, from the keyboard, an input method
-// or the clipboard. The window works in UTF-16 and hands text here as it
+// or the clipboard, and the rules the window hands the grid for them. The window works in UTF-16 and hands text here as it
 // arrives; cells themselves hold CP932 bytes, as the layout reads them.
 //
 // None of these functions fails; every input gives a result.
@@ -33,5 +33,19 @@ std::u16string JoinCopiedCells(const std::vector<std::vector<std::u16string>>& r
 // True for a spacing cell (CP932 bytes) that holds text but no number, so
 // that OK will count it as 0: the same reading OK applies to the cell.
 bool IsNotANumber(std::string_view cellBytes) noexcept;
+
+// What a grid's editable cells take in and which of them it marks, handed
+// to the grid by the window that knows what the cells hold. A rule left
+// empty is no rule: text is stored as typed, no cell is marked.
+struct CellTextRules {
+  // Typed, composed or pasted text as the cell is to store it.
+  std::u16string (*normalise)(std::u16string_view typed) = nullptr;
+  // True for a cell's CP932 bytes that hold text but no value.
+  bool (*isNotANumber)(std::string_view cellBytes) noexcept = nullptr;
+};
+
+// The spacing cells: numbers typed in full width are stored in ASCII, and a
+// cell that OK will count as 0 though it holds text is marked.
+inline constexpr CellTextRules kSpacingCellRules{&NormaliseNumberText, &IsNotANumber};
 
 }  // namespace rupena::app

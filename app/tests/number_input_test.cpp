@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -11,6 +13,7 @@ namespace {
 
 using rupena::app::IsNotANumber;
 using rupena::app::JoinCopiedCells;
+using rupena::app::kSpacingCellRules;
 using rupena::app::NormaliseNumberText;
 using rupena::app::SplitPastedValues;
 
@@ -89,6 +92,29 @@ TEST(NumberInput, NotANumberIsWhatOkCountsAsZero) {
       EXPECT_EQ(rupena::text::ParseFloatOrZero(c.cell), 0.0);
     }
   }
+}
+
+// The rules a spacing cell runs under, together: a number an input method
+// types in full width is stored in a form OK reads as that number.
+TEST(NumberInput, SpacingCellsStoreFullWidthNumbersAsNumbers) {
+  const std::u16string typedNumbers[] = {
+      u"\uff11\uff0e\uff15",              // １．５
+      u"\uff0d\uff12",                    // －２
+      u"\u2212\uff10\uff0e\uff12\uff15",  // −０．２５
+      u"\uff0b\uff11\uff25\uff13",        // ＋１Ｅ３
+      u"7",
+  };
+  for (const std::u16string& typed : typedNumbers) {
+    const std::u16string stored = kSpacingCellRules.normalise(typed);
+    ASSERT_TRUE(std::all_of(stored.begin(), stored.end(), [](char16_t ch) { return ch < 0x80; }));
+    const std::string bytes(stored.begin(), stored.end());
+    SCOPED_TRACE(bytes);
+    EXPECT_FALSE(kSpacingCellRules.isNotANumber(bytes));
+    EXPECT_NE(MyFunc::ParseFloatOrZero(bytes), 0.0);
+  }
+  // Where no rule stands between the keyboard and the cell, the same
+  // characters would reach it as CP932 and count as 0.
+  EXPECT_TRUE(kSpacingCellRules.isNotANumber("\x82\x50\x81\x44\x82\x54"));  // １．５
 }
 
 }  // namespace

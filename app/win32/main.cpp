@@ -9,6 +9,7 @@
 
 #include "app/win32/main_window.h"
 #include "app/win32/main_window_ids.h"
+#include "app/win32/window_base.h"
 
 namespace {
 
@@ -30,36 +31,49 @@ std::filesystem::path ExecutablePath() {
   }
 }
 
-LRESULT CALLBACK ApplicationProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) {
-    // clicking the task bar button activates the owner: hand it on
-    if (HWND main = FindWindowExW(nullptr, nullptr, kMainWindowClass, nullptr);
-        main != nullptr && GetWindow(main, GW_OWNER) == hwnd && IsWindowVisible(main)) {
-      SetActiveWindow(main);
-      return 0;
-    }
-  }
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
 // A zero-sized window that only holds the task bar button and its text, so
 // that the button can read differently from the main window's caption.
-HWND CreateApplicationWindow(HINSTANCE instance) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = ApplicationProc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-  wc.lpszClassName = kApplicationWindowClass;
-  if (!RegisterClassExW(&wc)) return nullptr;
-  const int x = GetSystemMetrics(SM_CXSCREEN) / 2;
-  const int y = GetSystemMetrics(SM_CYSCREEN) / 2;
-  HWND hwnd = CreateWindowExW(0, kApplicationWindowClass, kApplicationTitle,
-                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                              x, y, 0, 0, nullptr, nullptr, instance, nullptr);
-  if (hwnd != nullptr) ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-  return hwnd;
-}
+class ApplicationWindow final : public WindowBase {
+ public:
+  // Created shown, without taking the activation.
+  bool Create(HINSTANCE instance) {
+    WindowClass windowClass;
+    windowClass.name = kApplicationWindowClass;
+    windowClass.iconResource = kAppIconResource;
+    if (!WindowBase::Create(instance, windowClass,
+                            {.title = kApplicationTitle,
+                             .style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU |
+                                      WS_MINIMIZEBOX,
+                             .x = GetSystemMetrics(SM_CXSCREEN) / 2,
+                             .y = GetSystemMetrics(SM_CYSCREEN) / 2})) {
+      return false;
+    }
+    ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+    return true;
+  }
+
+ private:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case WM_ACTIVATE:
+        if (OnActivate(LOWORD(wParam) != WA_INACTIVE)) return 0;
+        break;
+    }
+    return DefaultProc(message, wParam, lParam);
+  }
+
+  // Clicking the task bar button activates this window: it hands the
+  // activation on to the main window it owns.
+  bool OnActivate(bool active) {
+    if (!active) return false;
+    const HWND main = FindWindowExW(nullptr, nullptr, kMainWindowClass, nullptr);
+    if (main == nullptr || GetWindow(main, GW_OWNER) != Handle() || !IsWindowVisible(main)) {
+      return false;
+    }
+    SetActiveWindow(main);
+    return true;
+  }
+};
 
 int RunMessageLoop(HWND dialog) {
   MSG msg;
@@ -78,13 +92,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   try {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    HWND application = CreateApplicationWindow(instance);
-    TForm1 form;
-    if (form.Create(instance, application, ExecutablePath())) {
-      form.Show();
-      RunMessageLoop(form.Handle());
+    // Without it the main window carries the task bar button itself.
+    ApplicationWindow application;
+    application.Create(instance);
+    MainWindow window;
+    if (window.Create(instance, application.Handle(), ExecutablePath())) {
+      window.Show();
+      RunMessageLoop(window.Handle());
     }
-    if (application != nullptr) DestroyWindow(application);
   } catch (...) {
     // the program has no other way to report; it ends as after Cancel
   }

@@ -17,15 +17,15 @@ namespace {
 constexpr wchar_t kCaption[] = L"ルペナ";
 constexpr wchar_t kWindowFontName[] = L"ＭＳ ゴシック";
 constexpr int kWindowFontHeight = 13;
-constexpr int kLabel2FontHeight = 16;
-constexpr int kLabel2Height = 16;
+constexpr int kPickedTextFontHeight = 16;
+constexpr int kPickedTextHeight = 16;
 constexpr int kStatusHeight = 24;
-constexpr POINT kDesignPosition{202, 107};
+constexpr POINT kInitialPosition{202, 107};
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kMoneyGreen = RGB(192, 220, 192);
-constexpr COLORREF kMemoColor = RGB(187, 235, 244);
-constexpr COLORREF kStatusColor = RGB(231, 231, 231);
+constexpr COLORREF kPickedTextBackground = RGB(192, 220, 192);
+constexpr COLORREF kNotesBackground = RGB(187, 235, 244);
+constexpr COLORREF kStatusBackground = RGB(231, 231, 231);
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
@@ -86,54 +86,35 @@ std::vector<app::ScreenRect> MonitorWorkAreas() {
 
 }  // namespace
 
-bool TForm1::Create(HINSTANCE instance, HWND owner, const std::filesystem::path& exePath) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  wc.lpszClassName = kMainWindowClass;
-  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+bool MainWindow::Create(HINSTANCE instance, HWND owner, const std::filesystem::path& exePath) {
+  WindowClass windowClass;
+  windowClass.name = kMainWindowClass;
+  windowClass.cursor = IDC_ARROW;
+  windowClass.iconResource = kAppIconResource;
+  windowClass.background = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
 
   owner_ = owner;
   form_ = std::make_unique<app::MainForm>(static_cast<app::FormView&>(*this), exePath);
   RECT frame{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
-  CreateWindowExW(0, kMainWindowClass, kCaption, kWindowStyle, kDesignPosition.x,
-                  kDesignPosition.y, frame.right - frame.left, frame.bottom - frame.top, owner,
-                  nullptr, instance, this);
-  return hwnd_ != nullptr;
+  return WindowBase::Create(instance, windowClass,
+                            {.title = kCaption,
+                             .style = kWindowStyle,
+                             .x = kInitialPosition.x,
+                             .y = kInitialPosition.y,
+                             .width = frame.right - frame.left,
+                             .height = frame.bottom - frame.top,
+                             .parent = owner});
 }
 
-void TForm1::Show() {
+void MainWindow::Show() {
   form_->OnShown();
-  ShowWindow(hwnd_, SW_SHOWNORMAL);
-  UpdateWindow(hwnd_);
-  SetFocus(stringGrid1_.Handle());
+  ShowWindow(Handle(), SW_SHOWNORMAL);
+  UpdateWindow(Handle());
+  SetFocus(spacingGrid_.Handle());
 }
 
-LRESULT CALLBACK TForm1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  TForm1* self = nullptr;
-  if (message == WM_NCCREATE) {
-    self = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  } else {
-    self = reinterpret_cast<TForm1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  }
-  if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
-  try {
-    return self->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    // nothing may unwind through USER32; the run ends as after Cancel
-    DestroyWindow(hwnd);
-    return 0;
-  }
-}
-
-LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       return OnCreate() ? 0 : -1;
@@ -152,49 +133,60 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (OnSysCommand(wParam)) return 0;
       break;
     case DM_GETDEFID:
-      return MAKELRESULT(kIdButton1, DC_HASDEFID);
+      return MAKELRESULT(kIdOk, DC_HASDEFID);
     case WM_CLOSE:
       OnClose();
       return 0;
     case WM_DESTROY:
       OnDestroy();
       return 0;
+  }
+  return DefaultProc(message, wParam, lParam);
+}
+
+// A handler that threw: past its creation the run ends as after Cancel; a
+// window already on its way out is left to finish going.
+LRESULT MainWindow::OnMessageFailed(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  switch (message) {
+    case WM_NCCREATE:
+    case WM_CREATE:
+    case WM_DESTROY:
     case WM_NCDESTROY:
-      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-      hwnd_ = nullptr;
+      return WindowBase::OnMessageFailed(message, wParam, lParam);
+    default:
+      DestroyWindow(Handle());
       return 0;
   }
-  return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
-bool TForm1::OnCreate() {
+bool MainWindow::OnCreate() {
   windowFont_ = MakeFont(kWindowFontHeight, kWindowFontName);
   whiteBrush_ = ScopedBrush(CreateSolidBrush(kWhite));
-  label2Brush_ = ScopedBrush(CreateSolidBrush(kMoneyGreen));
-  memoBrush_ = ScopedBrush(CreateSolidBrush(kMemoColor));
-  statusBrush_ = ScopedBrush(CreateSolidBrush(kStatusColor));
-  CreateLabels();
-  CreateGrid();
-  CreateTrackBar();
+  pickedTextBrush_ = ScopedBrush(CreateSolidBrush(kPickedTextBackground));
+  notesBrush_ = ScopedBrush(CreateSolidBrush(kNotesBackground));
+  statusBrush_ = ScopedBrush(CreateSolidBrush(kStatusBackground));
+  CreatePickedText();
+  CreateSpacingGrid();
+  CreateWidthSlider();
   CreateButtons();
-  CreateMemo();
+  CreateNotes();
   CreateStatusLine();
-  return stringGrid1_.Handle() != nullptr && trackBar1_ != nullptr;
+  return spacingGrid_.Handle() != nullptr && widthSlider_ != nullptr;
 }
 
-HWND TForm1::AddControl(const wchar_t* className, const wchar_t* text, DWORD style, int id,
+HWND MainWindow::AddControl(const wchar_t* className, const wchar_t* text, DWORD style, int id,
                         int x, int y, int width, int height, DWORD exStyle) {
   HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y,
-                                 width, height, hwnd_,
+                                 width, height, Handle(),
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)),
+                                 reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(Handle(), GWLP_HINSTANCE)),
                                  nullptr);
   if (control != nullptr) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.Get()), FALSE);
   return control;
 }
 
 // Labels size themselves to their text, as the layout's labels do.
-void TForm1::FitLabelToText(HWND label, int fixedHeight) {
+void MainWindow::FitLabelToText(HWND label, int fixedHeight) {
   const std::wstring text = WindowText(label);
   ScopedWindowDc dc = GetDcScoped(label);
   const auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
@@ -207,88 +199,92 @@ void TForm1::FitLabelToText(HWND label, int fixedHeight) {
   SetWindowPos(label, nullptr, 0, 0, size.cx, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TForm1::CreateLabels() {
-  label1_ = AddControl(L"STATIC", L"指示した文字：", SS_LEFT | SS_NOPREFIX, kIdLabel1, 8, 8, 0, 0);
-  FitLabelToText(label1_, 0);
-  label2_ = AddControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kIdLabel2, 8, 28, 0, kLabel2Height);
+void MainWindow::CreatePickedText() {
+  pickedTextHeading_ = AddControl(L"STATIC", L"指示した文字：", SS_LEFT | SS_NOPREFIX, kIdPickedTextHeading, 8, 8, 0, 0);
+  FitLabelToText(pickedTextHeading_, 0);
+  pickedText_ = AddControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kIdPickedText, 8, 28, 0, kPickedTextHeight);
   SetPickedTextFont("\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e");
 }
 
-void TForm1::CreateGrid() {
-  stringGrid1_.Create(hwnd_, kIdStringGrid1, 8, 48, 273, 81);
-  SendMessageW(stringGrid1_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.Get()), FALSE);
-  label3_ = AddControl(L"STATIC", L"セル幅：", SS_LEFT | SS_NOPREFIX, kIdLabel3, 96, 140, 0, 0);
-  FitLabelToText(label3_, 0);
+void MainWindow::CreateSpacingGrid() {
+  spacingGrid_.Create(Handle(), kIdSpacingGrid, 8, 48, 273, 81);
+  SendMessageW(spacingGrid_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.Get()), FALSE);
+  cellWidthLabel_ = AddControl(L"STATIC", L"セル幅：", SS_LEFT | SS_NOPREFIX, kIdCellWidthLabel, 96, 140, 0, 0);
+  FitLabelToText(cellWidthLabel_, 0);
 }
 
-void TForm1::CreateTrackBar() {
-  trackBar1_ = AddControl(TRACKBAR_CLASSW, L"", WS_TABSTOP | TBS_HORZ | TBS_AUTOTICKS,
-                          kIdTrackBar1, 152, 136, 134, 25);
-  SendMessageW(trackBar1_, TBM_SETRANGE, FALSE, MAKELPARAM(app::kMinCellWidth, app::kMaxCellWidth));
-  SendMessageW(trackBar1_, TBM_SETTICFREQ, 5, 0);
-  SendMessageW(trackBar1_, TBM_SETPAGESIZE, 0, 5);
-  SendMessageW(trackBar1_, TBM_SETPOS, TRUE, app::kInitialCellWidth);
+void MainWindow::CreateWidthSlider() {
+  widthSlider_ = AddControl(TRACKBAR_CLASSW, L"", WS_TABSTOP | TBS_HORZ | TBS_AUTOTICKS,
+                          kIdWidthSlider, 152, 136, 134, 25);
+  SendMessageW(widthSlider_, TBM_SETRANGE, FALSE, MAKELPARAM(app::kMinCellWidth, app::kMaxCellWidth));
+  SendMessageW(widthSlider_, TBM_SETTICFREQ, 5, 0);
+  SendMessageW(widthSlider_, TBM_SETPAGESIZE, 0, 5);
+  SendMessageW(widthSlider_, TBM_SETPOS, TRUE, app::kInitialCellWidth);
 }
 
-void TForm1::CreateButtons() {
-  AddControl(L"BUTTON", L"ＯＫ(&Y)", WS_TABSTOP | BS_DEFPUSHBUTTON, kIdButton1, 72, 168, 121, 25);
-  AddControl(L"BUTTON", L"キャンセル(&N)", WS_TABSTOP | BS_PUSHBUTTON, kIdButton2, 272, 168, 121,
+void MainWindow::CreateButtons() {
+  AddControl(L"BUTTON", L"ＯＫ(&Y)", WS_TABSTOP | BS_DEFPUSHBUTTON, kIdOk, 72, 168, 121, 25);
+  AddControl(L"BUTTON", L"キャンセル(&N)", WS_TABSTOP | BS_PUSHBUTTON, kIdCancel, 272, 168, 121,
              25);
 }
 
-void TForm1::CreateMemo() {
+void MainWindow::CreateNotes() {
   std::wstring notes;
   for (const wchar_t* line : kNotes) {
     if (!notes.empty()) notes += L"\r\n";
     notes += line;
   }
-  memo1_ = AddControl(L"EDIT", notes.c_str(),
+  notes_ = AddControl(L"EDIT", notes.c_str(),
                       ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_VSCROLL,
-                      kIdMemo1, 288, 48, 193, 113, WS_EX_CLIENTEDGE);
+                      kIdNotes, 288, 48, 193, 113, WS_EX_CLIENTEDGE);
 }
 
-void TForm1::CreateStatusLine() {
-  labelA1_ = AddControl(L"STATIC", L"　", SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, kIdLabelA1, 0,
+void MainWindow::CreateStatusLine() {
+  statusLine_ = AddControl(L"STATIC", L"　", SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, kIdStatusLine, 0,
                         kClientHeight - kStatusHeight, kClientWidth, kStatusHeight);
 }
 
-void TForm1::OnCommand(int id) {
+void MainWindow::OnCommand(int id) {
   switch (id) {
-    case kIdButton1:
-      OnButton1();
+    case kIdOk:
+      OnOk();
       break;
-    case kIdButton2:
-      OnButton2();
+    case kIdCancel:
+      OnCancel();
+      break;
+    case kIdSpacingGrid:
+      // GN_CELLSCHANGED: the spacings are read on OK; until then nothing
+      // shows them anywhere else.
       break;
   }
 }
 
-void TForm1::OnButton1() {
+void MainWindow::OnOk() {
   // what is still in the cell editor counts as typed
-  stringGrid1_.CommitEdit();
+  spacingGrid_.CommitEdit();
   form_->OnOk();
 }
 
-void TForm1::OnButton2() { form_->OnCancel(); }
+void MainWindow::OnCancel() { form_->OnCancel(); }
 
-void TForm1::OnHScroll(HWND control) {
-  if (control != trackBar1_) return;
-  const auto position = static_cast<int>(SendMessageW(trackBar1_, TBM_GETPOS, 0, 0));
+void MainWindow::OnHScroll(HWND control) {
+  if (control != widthSlider_) return;
+  const auto position = static_cast<int>(SendMessageW(widthSlider_, TBM_GETPOS, 0, 0));
   form_->OnWidthSliderMoved(position);
 }
 
-LRESULT TForm1::OnCtlColorStatic(HDC dc, HWND control) {
+LRESULT MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
   HBRUSH brush = whiteBrush_.Get();
   COLORREF color = kWhite;
-  if (control == label2_) {
-    brush = label2Brush_.Get();
-    color = kMoneyGreen;
-  } else if (control == memo1_) {
-    brush = memoBrush_.Get();
-    color = kMemoColor;
-  } else if (control == labelA1_) {
+  if (control == pickedText_) {
+    brush = pickedTextBrush_.Get();
+    color = kPickedTextBackground;
+  } else if (control == notes_) {
+    brush = notesBrush_.Get();
+    color = kNotesBackground;
+  } else if (control == statusLine_) {
     brush = statusBrush_.Get();
-    color = kStatusColor;
+    color = kStatusBackground;
   }
   SetBkColor(dc, color);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
@@ -296,18 +292,18 @@ LRESULT TForm1::OnCtlColorStatic(HDC dc, HWND control) {
 }
 
 // Keeps the focused control across deactivation, as a dialog does.
-void TForm1::OnActivate(bool active) {
+void MainWindow::OnActivate(bool active) {
   if (!active) {
     focusBeforeDeactivate_ = GetFocus();
     return;
   }
   HWND focus = focusBeforeDeactivate_;
-  if (focus == nullptr || !IsChild(hwnd_, focus)) focus = stringGrid1_.Handle();
+  if (focus == nullptr || !IsChild(Handle(), focus)) focus = spacingGrid_.Handle();
   SetFocus(focus);
 }
 
 // The task bar button belongs to the owner: minimising goes through it.
-bool TForm1::OnSysCommand(WPARAM command) {
+bool MainWindow::OnSysCommand(WPARAM command) {
   if ((command & 0xFFF0) == SC_MINIMIZE && owner_ != nullptr) {
     ShowWindow(owner_, SW_MINIMIZE);
     return true;
@@ -316,51 +312,51 @@ bool TForm1::OnSysCommand(WPARAM command) {
 }
 
 // The close box and Alt+F4 end the run as Cancel does.
-void TForm1::OnClose() { form_->OnCancel(); }
+void MainWindow::OnClose() { form_->OnCancel(); }
 
-void TForm1::OnDestroy() { PostQuitMessage(0); }
+void MainWindow::OnDestroy() { PostQuitMessage(0); }
 
-void TForm1::SetPickedTextFont(std::string_view fontName) {
-  ScopedFont font = MakeFont(kLabel2FontHeight, Cp932ToWide(fontName));
+void MainWindow::SetPickedTextFont(std::string_view fontName) {
+  ScopedFont font = MakeFont(kPickedTextFontHeight, Cp932ToWide(fontName));
   if (!font.Get()) return;
-  SendMessageW(label2_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
-  label2Font_ = std::move(font);
-  FitLabelToText(label2_, kLabel2Height);
+  SendMessageW(pickedText_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+  pickedTextFont_ = std::move(font);
+  FitLabelToText(pickedText_, kPickedTextHeight);
 }
 
-void TForm1::SetPickedText(std::string_view caption) {
-  SetWindowTextW(label2_, Cp932ToWide(caption).c_str());
-  FitLabelToText(label2_, kLabel2Height);
+void MainWindow::SetPickedText(std::string_view caption) {
+  SetWindowTextW(pickedText_, Cp932ToWide(caption).c_str());
+  FitLabelToText(pickedText_, kPickedTextHeight);
 }
 
-void TForm1::RedrawPickedTextNow() { RedrawNow(label2_); }
+void MainWindow::RedrawPickedTextNow() { RedrawNow(pickedText_); }
 
-void TForm1::SetStatus(std::string_view caption) {
-  SetWindowTextW(labelA1_, Cp932ToWide(caption).c_str());
-  RedrawNow(labelA1_);
+void MainWindow::SetStatus(std::string_view caption) {
+  SetWindowTextW(statusLine_, Cp932ToWide(caption).c_str());
+  RedrawNow(statusLine_);
 }
 
 // A stored position that leaves the title bar on no screen (its monitor
 // was unplugged) would hide the window; it opens on the nearest one instead.
 // The position file keeps the old place until OK stores the new one.
-void TForm1::MoveTo(app::WindowPosition position) {
+void MainWindow::MoveTo(app::WindowPosition position) {
   RECT frame{};
   POINT clientOrigin{0, 0};
-  GetWindowRect(hwnd_, &frame);
-  ClientToScreen(hwnd_, &clientOrigin);
+  GetWindowRect(Handle(), &frame);
+  ClientToScreen(Handle(), &clientOrigin);
   const app::WindowSize size{frame.right - frame.left, frame.bottom - frame.top,
                                clientOrigin.y - frame.top};
   const app::WindowPosition place = app::KeepReachable(position, size, MonitorWorkAreas());
-  SetWindowPos(hwnd_, nullptr, place.left, place.top, 0, 0,
+  SetWindowPos(Handle(), nullptr, place.left, place.top, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-app::WindowPosition TForm1::Position() const {
+app::WindowPosition MainWindow::Position() const {
   RECT r{};
-  GetWindowRect(hwnd_, &r);
+  GetWindowRect(Handle(), &r);
   return {r.left, r.top};
 }
 
-void TForm1::Close() { DestroyWindow(hwnd_); }
+void MainWindow::Close() { DestroyWindow(Handle()); }
 
 }  // namespace rupena::win32

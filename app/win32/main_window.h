@@ -9,28 +9,29 @@
 #include <memory>
 #include <string>
 
-#include "app/spacing_grid.h"
 #include "app/main_form.h"
+#include "app/number_input.h"
+#include "app/spacing_grid.h"
 #include "app/win32/scoped_gdi.h"
 #include "app/win32/string_grid.h"
+#include "app/win32/window_base.h"
 
 namespace rupena::win32 {
 
-class TForm1 final : private app::FormView {
+class MainWindow final : public WindowBase, private app::FormView {
  public:
   static constexpr int kClientWidth = 487;
   static constexpr int kClientHeight = 223;
 
-  TForm1() = default;
-  TForm1(const TForm1&) = delete;
-  TForm1& operator=(const TForm1&) = delete;
+  MainWindow() = default;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
   // Creates the window, hidden, owned by `owner` (which carries the task
   // bar button), and its controls.
   bool Create(HINSTANCE instance, HWND owner, const std::filesystem::path& exePath);
   // Runs the shown event, then shows the window.
   void Show();
-  HWND Handle() const noexcept { return hwnd_; }
 
  private:
   // The grid as the layout sees it.
@@ -50,8 +51,8 @@ class TForm1 final : private app::FormView {
     StringGrid& grid_;
   };
 
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  LRESULT OnMessageFailed(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
 
   // Window messages.
   bool OnCreate();
@@ -66,17 +67,17 @@ class TForm1 final : private app::FormView {
   // Controls, in tab order.
   HWND AddControl(const wchar_t* className, const wchar_t* text, DWORD style, int id, int x,
                   int y, int width, int height, DWORD exStyle = 0);
-  void CreateLabels();
-  void CreateGrid();
-  void CreateTrackBar();
+  void CreatePickedText();
+  void CreateSpacingGrid();
+  void CreateWidthSlider();
   void CreateButtons();
-  void CreateMemo();
+  void CreateNotes();
   void CreateStatusLine();
   void FitLabelToText(HWND label, int fixedHeight);
 
   // Buttons.
-  void OnButton1();
-  void OnButton2();
+  void OnOk();
+  void OnCancel();
 
   // The view the lifecycle drives.
   app::SpacingGrid& Grid() override { return gridCells_; }
@@ -88,24 +89,23 @@ class TForm1 final : private app::FormView {
   app::WindowPosition Position() const override;
   void Close() override;
 
-  HWND hwnd_ = nullptr;
-  HWND label1_ = nullptr;
-  HWND label2_ = nullptr;
-  HWND label3_ = nullptr;
-  HWND trackBar1_ = nullptr;
-  HWND memo1_ = nullptr;
-  HWND labelA1_ = nullptr;
+  HWND pickedTextHeading_ = nullptr;
+  HWND pickedText_ = nullptr;
+  HWND cellWidthLabel_ = nullptr;
+  HWND widthSlider_ = nullptr;
+  HWND notes_ = nullptr;
+  HWND statusLine_ = nullptr;
   HWND focusBeforeDeactivate_ = nullptr;
   HWND owner_ = nullptr;
-  StringGrid stringGrid1_;
-  GridCells gridCells_{stringGrid1_};
+  StringGrid spacingGrid_{app::kSpacingCellRules};
+  GridCells gridCells_{spacingGrid_};
   std::unique_ptr<app::MainForm> form_;
 
   ScopedFont windowFont_;
-  ScopedFont label2Font_;
+  ScopedFont pickedTextFont_;
   ScopedBrush whiteBrush_;
-  ScopedBrush label2Brush_;
-  ScopedBrush memoBrush_;
+  ScopedBrush pickedTextBrush_;
+  ScopedBrush notesBrush_;
   ScopedBrush statusBrush_;
 };
 

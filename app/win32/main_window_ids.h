@@ -1,22 +1,26 @@
 #pragma once
 // Control IDs of the main window, shared with the end-to-end driver, which
-// finds the controls of the running tool with GetDlgItem.
+// finds the controls of the running tool with GetDlgItem; the names of our
+// window classes, which it finds the windows by; the tool's icon resource.
 
 #include <windows.h>
 
 namespace rupena::win32 {
 
-inline constexpr wchar_t kMainWindowClass[] = L"TForm1";
-inline constexpr wchar_t kApplicationWindowClass[] = L"TApplication";
+inline constexpr wchar_t kMainWindowClass[] = L"RupenaMainWindow";
+inline constexpr wchar_t kApplicationWindowClass[] = L"RupenaApplication";
 
-inline constexpr int kIdLabel1 = 101;     // "指示した文字："
-inline constexpr int kIdLabel2 = 102;     // the picked text
-inline constexpr int kIdStringGrid1 = 103;
-inline constexpr int kIdLabel3 = 104;     // "セル幅："
-inline constexpr int kIdTrackBar1 = 105;
-inline constexpr int kIdButton1 = IDOK;
-inline constexpr int kIdButton2 = IDCANCEL;
-inline constexpr int kIdMemo1 = 106;
-inline constexpr int kIdLabelA1 = 107;    // status line
+// The icon of the .exe (rupena.rc.in), shown by the task bar button.
+inline constexpr int kAppIconResource = 1;
+
+inline constexpr int kIdPickedTextHeading = 101;  // "指示した文字："
+inline constexpr int kIdPickedText = 102;
+inline constexpr int kIdSpacingGrid = 103;
+inline constexpr int kIdCellWidthLabel = 104;  // "セル幅："
+inline constexpr int kIdWidthSlider = 105;
+inline constexpr int kIdOk = IDOK;
+inline constexpr int kIdCancel = IDCANCEL;
+inline constexpr int kIdNotes = 106;
+inline constexpr int kIdStatusLine = 107;
 
 }  // namespace rupena::win32

@@ -3,15 +3,16 @@
 // column, as a window class of its own: the common controls have no grid whose
 // cells can be typed into. Its arithmetic (columns, scrolling, selection)
 // lives in app/grid_layout.h; this class keeps the messages, the painting and
-// the in-place editor.
+// the in-place editor, in one file per job (see the groups below).
 //
 // Cells hold Shift-JIS bytes. Bytes set from code are kept exactly and only
 // converted (code page 932) for drawing, so a character shown in a heading is
-// handed back unchanged. The editable cells take numbers only: what the user
-// types, an input method commits or a paste brings is stored with full-width
-// digits and signs turned into ASCII, then converted to code page 932. A
-// cell that holds text but no number is drawn light red. The grid and its
-// editor have no input method context, as numeric fields do.
+// handed back unchanged. What the user types, an input method commits or a
+// paste brings into the editable cells goes through the rules the grid was
+// made with (app::CellTextRules), then is converted to code page 932; a cell
+// that the rules take for no value is drawn light red. A grid without rules
+// stores text as typed and marks nothing. The grid and its editor have no
+// input method context, as numeric fields do.
 //
 // Keyboard: arrows and Tab move the current cell (Shift+arrows extend the
 // selection); typing a character opens the in-place editor with it, F2 or a
@@ -30,6 +31,10 @@
 // the heading row resizes it. The data columns scroll horizontally under the
 // fixed heading column.
 //
+// When the user changes cells (typing stored, Ctrl+Enter, Delete, a paste),
+// the parent hears of it once per action: GN_CELLSCHANGED in
+// string_grid_messages.h. Setting cells from code tells nobody.
+//
 // Indices out of range are ignored by setters and give an empty or -1 answer
 // from getters. The window procedures let no exception into USER32; the C++
 // setters can throw only std::bad_alloc.
@@ -38,36 +43,35 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "app/grid_layout.h"
+#include "app/number_input.h"
+#include "app/win32/cell_editor.h"
+#include "app/win32/string_grid_cells.h"
 #include "app/win32/string_grid_messages.h"
+#include "app/win32/window_base.h"
 
 namespace rupena::win32 {
 
 using GridRect = app::CellRange;
 
-class StringGrid {
+class StringGrid final : public WindowBase, private CellEditor::Grid {
  public:
   static constexpr int kFixedCols = app::GridLayout::kFixedCols;
   static constexpr int kFixedRows = app::GridLayout::kFixedRows;
   static constexpr int kMaxColWidth = app::GridLayout::kMaxColWidth;
 
-  StringGrid() = default;
-  ~StringGrid();
-  StringGrid(const StringGrid&) = delete;
-  StringGrid& operator=(const StringGrid&) = delete;
+  explicit StringGrid(app::CellTextRules rules = {}) noexcept : cells_(rules) {}
 
   // A visible WS_TABSTOP child with a client edge and a horizontal scroll bar
   // that shows only when the columns are wider than the control.
   bool Create(HWND parent, int id, int x, int y, int width, int height);
-  HWND Handle() const noexcept { return hwnd_; }
 
   // Counts include the heading row and column and are clamped to
   // [fixed count, kMaxCount]. New columns get the default width; cells that
   // fall away are dropped.
   void SetColCount(int count);
-  int ColCount() const noexcept { return static_cast<int>(cells_.size()); }
+  int ColCount() const noexcept { return layout_.ColCount(); }
   void SetRowCount(int count);
   int RowCount() const noexcept { return layout_.RowCount(); }
 
@@ -88,9 +92,10 @@ class StringGrid {
   int DefaultRowHeight() const noexcept { return layout_.RowHeight(); }
 
   // Stores what the in-place editor holds and closes it; nothing when it is
-  // closed. An OK handler calls this before it reads the cells.
-  void CommitEdit();
-  bool IsEditing() const noexcept { return editing_; }
+  // closed. An OK handler calls this before it reads the cells. What the
+  // user typed counts as the user's change, whoever closes the editor.
+  void CommitEdit() override;
+  bool IsEditing() const noexcept { return editor_.IsOpen(); }
 
   int CurrentCol() const noexcept { return layout_.Current().col; }
   int CurrentRow() const noexcept { return layout_.Current().row; }
@@ -100,97 +105,77 @@ class StringGrid {
   int LeftCol() const noexcept { return layout_.LeftCol(); }
 
  private:
-  struct Cell {
-    std::string bytes;
-    std::wstring text;
-  };
   enum class Drag { None, Select, Resize };
 
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                   UINT_PTR subclassId, DWORD_PTR refData);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleEditMessage(UINT message, WPARAM wParam, LPARAM lParam);
-
-  // Window messages.
+  // string_grid.cpp: the window, its message dispatch and the grid
+  // messages.
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool OnCreate();
   void OnSize();
-  void OnPaint();
-  void OnPrintClient(HDC dc);
   void OnSetFont(HFONT font, bool redraw);
   void OnFocusChange();
-  LRESULT OnGetDlgCode(const MSG* message);
+  LRESULT OnGetText(int capacity, wchar_t* buffer) const;
+  LRESULT OnGetTextLength() const;
+  LRESULT OnGetColEdges(int col) const;
+  LRESULT OnGetRowEdges(int row) const;
+  LRESULT OnSetColWidth(int col, int width);
+  LRESULT OnSetCurCell(int col, int row);
+  void AfterCountChange();
+  void Redraw() const noexcept;
+  SIZE ClientSize() const noexcept;
+  int ClientWidth() const noexcept { return static_cast<int>(ClientSize().cx); }
+  bool IsEditable(int col, int row) const noexcept { return layout_.IsDataCell(col, row); }
+
+  // string_grid_edit.cpp: what the user's typing, the editor and the
+  // selection-wide commands store, and telling the parent of it.
+  bool BeginEdit(std::wstring_view text);
+  void CancelEdit();
+  void OnEditorKey(UINT key) override;
+  // CommitEdit without telling the parent; true when the cell changed.
+  bool StoreEdit();
+  bool StoreTyped(int col, int row, std::wstring_view text);
+  bool StoreInSelection(std::wstring_view text);
+  void NotifyCellsChanged() const;
+  void ForwardCommand(int id) const;
+
+  // string_grid_keys.cpp: the keyboard and the current cell.
+  LRESULT DialogCode(const MSG* message) override;
   void OnKeyDown(UINT key);
   void OnChar(wchar_t ch);
-  void OnCopy() const;
-  void OnPaste();
   void OnKeyUp();
-  void OnComposition(UINT message);
+  void MoveTo(int col, int row, bool extend);
+
+  // string_grid_mouse.cpp: selecting and resizing with the mouse.
   void OnLButtonDown(int x, int y, bool shift);
   void OnLButtonDblClk(int x, int y);
   void OnMouseMove(int x, int y);
   void OnLButtonUp();
   void OnCaptureChanged();
   LRESULT OnSetCursor(HWND cursorWindow, LPARAM lParam);
+
+  // string_grid_clipboard.cpp: copy and paste.
+  void OnCopy() const;
+  void OnPaste();
+
+  // string_grid_scroll.cpp: the data columns under the heading column.
   void OnHScroll(UINT code);
   void OnMouseWheel(int delta);
-  LRESULT OnGetText(int capacity, wchar_t* buffer) const;
-  LRESULT OnGetTextLength() const;
-
-  // Grid messages.
-  LRESULT OnGetColEdges(int col) const;
-  LRESULT OnGetRowEdges(int row) const;
-  LRESULT OnSetColWidth(int col, int width);
-  LRESULT OnSetCurCell(int col, int row);
-
-  // Editor messages.
-  LRESULT OnEditorGetDlgCode(WPARAM wParam, LPARAM lParam);
-  LRESULT OnEditorKeyDown(WPARAM wParam, LPARAM lParam);
-  LRESULT OnEditorChar(WPARAM wParam, LPARAM lParam);
-  LRESULT OnEditorKillFocus(WPARAM wParam, LPARAM lParam);
-
-  // Editor.
-  bool BeginEdit(std::wstring_view text);
-  void CancelEdit();
-  void HideEditor();
-  void PlaceEditor();
-  void ForwardCommand(int id);
-
-  // Geometry, in client pixels.
-  RECT CellRect(int col, int row) const noexcept;
-  SIZE ClientSize() const noexcept;
-  int ClientWidth() const noexcept { return static_cast<int>(ClientSize().cx); }
-
-  // State changes.
-  bool IsEditable(int col, int row) const noexcept { return layout_.IsDataCell(col, row); }
-  bool IsEnterForComposition(WPARAM key) const noexcept;
-  void MoveTo(int col, int row, bool extend);
   void ScrollTo(int x);
   void MakeVisible(int col);
   void UpdateScrollBar();
-  void AfterCountChange();
-  void Redraw() const noexcept;
-  void StoreTyped(int col, int row, std::wstring_view text);
-  void StoreInSelection(std::wstring_view text);
 
-  // Drawing.
+  // string_grid_paint.cpp: drawing the cells.
+  void OnPaint();
+  void OnPrintClient(HDC dc);
   void Paint(HDC dc, SIZE size) const;
   void PaintCell(HDC dc, int col, int row, bool focused) const;
+  RECT CellRect(int col, int row) const noexcept;
 
-  HWND hwnd_ = nullptr;
-  HWND edit_ = nullptr;  // child of hwnd_, destroyed with it
   HFONT font_ = nullptr;  // borrowed: WM_SETFONT's, owned by whoever sent it
-
   app::GridLayout layout_;
-  // cells_[col][row], as many as the layout counts.
-  std::vector<std::vector<Cell>> cells_ = std::vector<std::vector<Cell>>(2, std::vector<Cell>(2));
-  int textHeight_ = 0;  // of the current font, for the editor's height
+  CellStore cells_;  // as many as the layout counts
+  CellEditor editor_{*this};
 
-  bool editing_ = false;
-  // An input method composes in the grid or its editor; or ended its
-  // composition and the key that ended it is not yet released.
-  bool composing_ = false;
-  bool compositionEnter_ = false;
   Drag drag_ = Drag::None;
   int resizeCol_ = -1;
   int resizeStartX_ = 0;

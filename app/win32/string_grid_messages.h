@@ -1,6 +1,7 @@
 #pragma once
 // Messages of the string grid window class, for code that holds only the
-// grid's HWND, such as an end-to-end driver in another process. Everything
+// grid's HWND, such as an end-to-end driver in another process, and the
+// notification it sends its parent. Everything
 // travels in wParam, lParam and the result, so they work across processes.
 // Coordinates are client pixels; "edges" pack (left, right) or (top, bottom)
 // as signed 16-bit halves: use static_cast<short>(LOWORD(r)) and HIWORD alike.
@@ -38,5 +39,17 @@ inline constexpr UINT GM_GETROWEDGES = kStringGridMessageBase + 9;
 inline constexpr UINT GM_ISEDITING = kStringGridMessageBase + 10;
 // Closes the in-place editor, keeping what was typed. -> 0.
 inline constexpr UINT GM_COMMITEDIT = kStringGridMessageBase + 11;
+
+// Notification to the parent, as a standard control sends one: WM_COMMAND
+// with wParam MAKEWPARAM(the grid's control ID, code) and lParam the grid's
+// HWND.
+//
+// The user changed the text of one or more cells: typed text stored (the
+// editor closed keeping a text that differs from the cell's, whatever closed
+// it), Ctrl+Enter, Delete or a paste. One per action, however many cells it
+// changed, sent (not posted) after its last cell is stored, so the parent
+// reads the cells as the action left them. None for an action that left
+// every cell as it was, nor for cells set from code.
+inline constexpr WORD GN_CELLSCHANGED = 1;
 
 }  // namespace rupena::win32

@@ -22,7 +22,7 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "demo_driver: the window did not appear\n");
     return 1;
   }
-  WaitUntil([&] { return run.Focus() == run.Control(rupena::win32::kIdStringGrid1); });
+  WaitUntil([&] { return run.Focus() == run.Control(rupena::win32::kIdSpacingGrid); });
   Sleep(300);  // let the first paint reach the screen
   const bool saved = SaveWindowBitmap(run.Main(), argv[2]);
   run.TypeKey(VK_RETURN);

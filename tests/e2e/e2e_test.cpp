@@ -5,8 +5,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -23,7 +21,6 @@ using namespace rupena::win32;
 
 const fs::path kTool = BuiltProgram(RUPENA_TOOL_EXE);
 const fs::path kCli = BuiltProgram(RUPENA_CLI_EXE);
-const fs::path kMinimal = BuiltProgram(RUPENA_MINIMAL_EXE);
 const fs::path kArtifacts = BuiltProgram(RUPENA_E2E_ARTIFACTS);
 
 const std::string kFont = "cn\"$<\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e>";
@@ -79,7 +76,7 @@ class Tool : public ::testing::Test {
     WriteFileBytes(folder.Exchange(), kPicked);
     auto run = Start(folder);
     if (run->Main() != nullptr) {
-      EXPECT_TRUE(WaitUntil([&] { return run->Focus() == run->Control(kIdStringGrid1); }));
+      EXPECT_TRUE(WaitUntil([&] { return run->Focus() == run->Control(kIdSpacingGrid); }));
     }
     return run;
   }
@@ -102,7 +99,7 @@ TEST_F(Tool, OkWithDefaultSpacingsWritesWhatTheCliWrites) {
   WriteFileBytes(folder.Exchange(), kPicked);
   auto run = Start(folder);
   ASSERT_NE(run->Main(), nullptr);
-  run->ClickButton(kIdButton1);
+  run->ClickButton(kIdOk);
   ExpectEnds(*run);
   const std::string expected = CliSplit(kPicked);
   EXPECT_EQ(ReadFileBytes(folder.Exchange()), expected);
@@ -115,7 +112,7 @@ TEST_F(Tool, SpacingTypedIntoACellAndConfirmedWithEnter) {
   WriteFileBytes(folder.Exchange(), kPicked);
   auto run = Start(folder);
   ASSERT_NE(run->Main(), nullptr);
-  const HWND grid = run->Control(kIdStringGrid1);
+  const HWND grid = run->Control(kIdSpacingGrid);
   ASSERT_TRUE(WaitUntil([&] { return run->Focus() == grid; }));
   // the current cell is the spacing after the first character: move to the
   // second and type over it
@@ -141,7 +138,7 @@ TEST_F(Tool, CancelEscAndTheCloseBoxLeaveBothFilesAlone) {
     const char* name;
     void (*act)(RunningWindow&);
   } cases[] = {
-      {"Cancel button", [](RunningWindow& r) { r.ClickButton(kIdButton2); }},
+      {"Cancel button", [](RunningWindow& r) { r.ClickButton(kIdCancel); }},
       {"Esc", [](RunningWindow& r) { r.TypeKey(VK_ESCAPE); }},
       {"Alt+N", [](RunningWindow& r) { r.PostChar(r.Focus(), L'n', true); }},
       {"close box", [](RunningWindow& r) { PostMessageW(r.Main(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
@@ -155,13 +152,13 @@ TEST_F(Tool, CancelEscAndTheCloseBoxLeaveBothFilesAlone) {
     auto run = Start(folder);
     ASSERT_NE(run->Main(), nullptr);
     // an edited spacing must not reach the file either
-    ASSERT_TRUE(WaitUntil([&] { return run->Focus() == run->Control(kIdStringGrid1); }));
+    ASSERT_TRUE(WaitUntil([&] { return run->Focus() == run->Control(kIdSpacingGrid); }));
     run->TypeChar(L'9');
     ASSERT_TRUE(WaitUntil([&] {
-      return SendMessageW(run->Control(kIdStringGrid1), GM_ISEDITING, 0, 0) != 0;
+      return SendMessageW(run->Control(kIdSpacingGrid), GM_ISEDITING, 0, 0) != 0;
     }));
     if (std::string(c.name) != "Esc") {
-      SendMessageW(run->Control(kIdStringGrid1), GM_COMMITEDIT, 0, 0);
+      SendMessageW(run->Control(kIdSpacingGrid), GM_COMMITEDIT, 0, 0);
     }
     c.act(*run);
     ExpectEnds(*run);
@@ -186,11 +183,11 @@ TEST_F(Tool, NothingHandedOverShowsTheNoticeAndOkOnlySavesThePosition) {
   WriteFileBytes(folder.Exchange(), host);
   auto run = Start(folder);
   ASSERT_NE(run->Main(), nullptr);
-  EXPECT_EQ(WindowText(run->Control(kIdLabel2)), L"（指示していません）");
-  const HWND grid = run->Control(kIdStringGrid1);
+  EXPECT_EQ(WindowText(run->Control(kIdPickedText)), L"（指示していません）");
+  const HWND grid = run->Control(kIdSpacingGrid);
   EXPECT_EQ(ColCount(grid), 2);
   SetWindowPos(run->Main(), nullptr, 120, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  run->ClickButton(kIdButton1);
+  run->ClickButton(kIdOk);
   ExpectEnds(*run);
   EXPECT_EQ(ReadFileBytes(folder.Exchange()), host);
   EXPECT_EQ(ReadFileBytes(folder.Dat()), "120\r\n80\r\n");
@@ -203,10 +200,10 @@ TEST_F(Tool, OnlyTheFirstOfSeveralTextsIsSplitAndTheOthersStay) {
   WriteFileBytes(folder.Exchange(), host);
   auto run = Start(folder);
   ASSERT_NE(run->Main(), nullptr);
-  EXPECT_EQ(WindowText(run->Control(kIdLabel2)), L"XY");
-  EXPECT_EQ(ColCount(run->Control(kIdStringGrid1)), 3);
-  EXPECT_EQ(WindowText(run->Control(kIdLabelA1)), L"ほかの文字列 2 個はそのまま残ります");
-  run->ClickButton(kIdButton1);
+  EXPECT_EQ(WindowText(run->Control(kIdPickedText)), L"XY");
+  EXPECT_EQ(ColCount(run->Control(kIdSpacingGrid)), 3);
+  EXPECT_EQ(WindowText(run->Control(kIdStatusLine)), L"ほかの文字列 2 個はそのまま残ります");
+  run->ClickButton(kIdOk);
   ExpectEnds(*run);
   const std::string out = ReadFileBytes(folder.Exchange());
   EXPECT_EQ(out, CliSplit(host));
@@ -219,8 +216,8 @@ TEST_F(Tool, SliderAtFiveNarrowsTheDataColumnsOnly) {
   WriteFileBytes(folder.Exchange(), kPicked);
   auto run = Start(folder);
   ASSERT_NE(run->Main(), nullptr);
-  const HWND grid = run->Control(kIdStringGrid1);
-  const HWND slider = run->Control(kIdTrackBar1);
+  const HWND grid = run->Control(kIdSpacingGrid);
+  const HWND slider = run->Control(kIdWidthSlider);
   for (int col = 1; col <= 3; ++col) EXPECT_EQ(ColWidth(grid, col), 32);
   run->PostKey(slider, VK_HOME);
   ASSERT_TRUE(WaitUntil([&] { return ColWidth(grid, 1) == 5; }));
@@ -230,7 +227,7 @@ TEST_F(Tool, SliderAtFiveNarrowsTheDataColumnsOnly) {
   run->PostKey(slider, VK_END);
   ASSERT_TRUE(WaitUntil([&] { return ColWidth(grid, 3) == 100; }));
   EXPECT_EQ(ColWidth(grid, 0), 64);
-  run->ClickButton(kIdButton2);
+  run->ClickButton(kIdCancel);
   ExpectEnds(*run);
 }
 
@@ -259,7 +256,7 @@ TEST_F(Tool, StoredPositionIsAppliedAndAMissingOneGivesTheOrigin) {
     GetWindowRect(run->Main(), &r);
     EXPECT_EQ(r.left, c.expected.x);
     EXPECT_EQ(r.top, c.expected.y);
-    run->ClickButton(kIdButton2);
+    run->ClickButton(kIdCancel);
     ExpectEnds(*run);
   }
 }
@@ -288,15 +285,15 @@ TEST_F(Tool, WindowAndControlsSitWhereTheLayoutPutsThem) {
     int id;
     RECT rect;  // right/bottom -1: sized to the text
   } places[] = {
-      {kIdLabel1, {8, 8, -1, -1}},
-      {kIdLabel2, {8, 28, -1, 44}},
-      {kIdStringGrid1, {8, 48, 281, 129}},
-      {kIdLabel3, {96, 140, -1, -1}},
-      {kIdTrackBar1, {152, 136, 286, 161}},
-      {kIdButton1, {72, 168, 193, 193}},
-      {kIdButton2, {272, 168, 393, 193}},
-      {kIdMemo1, {288, 48, 481, 161}},
-      {kIdLabelA1, {0, 199, 487, 223}},
+      {kIdPickedTextHeading, {8, 8, -1, -1}},
+      {kIdPickedText, {8, 28, -1, 44}},
+      {kIdSpacingGrid, {8, 48, 281, 129}},
+      {kIdCellWidthLabel, {96, 140, -1, -1}},
+      {kIdWidthSlider, {152, 136, 286, 161}},
+      {kIdOk, {72, 168, 193, 193}},
+      {kIdCancel, {272, 168, 393, 193}},
+      {kIdNotes, {288, 48, 481, 161}},
+      {kIdStatusLine, {0, 199, 487, 223}},
   };
   for (const Place& p : places) {
     SCOPED_TRACE(p.id);
@@ -314,28 +311,28 @@ TEST_F(Tool, WindowAndControlsSitWhereTheLayoutPutsThem) {
     EXPECT_GT(r.right, r.left);
     EXPECT_GT(r.bottom, r.top);
   }
-  EXPECT_EQ(WindowText(run->Control(kIdLabel1)), L"指示した文字：");
-  EXPECT_EQ(WindowText(run->Control(kIdLabel2)), L"AあB");
-  EXPECT_EQ(WindowText(run->Control(kIdLabel3)), L"セル幅：");
-  EXPECT_EQ(WindowText(run->Control(kIdButton1)), L"ＯＫ(&Y)");
-  EXPECT_EQ(WindowText(run->Control(kIdButton2)), L"キャンセル(&N)");
-  EXPECT_EQ(WindowText(run->Control(kIdLabelA1)), L"　");
-  const std::wstring notes = WindowText(run->Control(kIdMemo1));
+  EXPECT_EQ(WindowText(run->Control(kIdPickedTextHeading)), L"指示した文字：");
+  EXPECT_EQ(WindowText(run->Control(kIdPickedText)), L"AあB");
+  EXPECT_EQ(WindowText(run->Control(kIdCellWidthLabel)), L"セル幅：");
+  EXPECT_EQ(WindowText(run->Control(kIdOk)), L"ＯＫ(&Y)");
+  EXPECT_EQ(WindowText(run->Control(kIdCancel)), L"キャンセル(&N)");
+  EXPECT_EQ(WindowText(run->Control(kIdStatusLine)), L"　");
+  const std::wstring notes = WindowText(run->Control(kIdNotes));
   EXPECT_EQ(notes.substr(0, 11), L"◇特殊文字、制御文字、");
   EXPECT_NE(notes.find(L"\r\n\r\n◆ブロック図形内のもの\r\n"), std::wstring::npos);
   EXPECT_EQ(notes.substr(notes.size() - 9), L"　場合があります。");
-  EXPECT_EQ(SendMessageW(run->Control(kIdTrackBar1), TBM_GETRANGEMIN, 0, 0), 5);
-  EXPECT_EQ(SendMessageW(run->Control(kIdTrackBar1), TBM_GETRANGEMAX, 0, 0), 100);
-  EXPECT_EQ(SendMessageW(run->Control(kIdTrackBar1), TBM_GETPOS, 0, 0), 32);
+  EXPECT_EQ(SendMessageW(run->Control(kIdWidthSlider), TBM_GETRANGEMIN, 0, 0), 5);
+  EXPECT_EQ(SendMessageW(run->Control(kIdWidthSlider), TBM_GETRANGEMAX, 0, 0), 100);
+  EXPECT_EQ(SendMessageW(run->Control(kIdWidthSlider), TBM_GETPOS, 0, 0), 32);
   // tab order: grid, slider, OK, Cancel
-  const int order[] = {kIdStringGrid1, kIdTrackBar1, kIdButton1, kIdButton2, kIdStringGrid1};
+  const int order[] = {kIdSpacingGrid, kIdWidthSlider, kIdOk, kIdCancel, kIdSpacingGrid};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
     EXPECT_EQ(GetNextDlgTabItem(main, run->Control(order[i]), FALSE), run->Control(order[i + 1]));
   }
 
   // The picture shows a full-width entry stored as ASCII and a cell that
   // will count as 0, marked.
-  const HWND grid = run->Control(kIdStringGrid1);
+  const HWND grid = run->Control(kIdSpacingGrid);
   for (const auto& [col, typed] : {std::pair{2, std::wstring(L"１．５")}, std::pair{3, std::wstring(L"ａ")}}) {
     ASSERT_EQ(SendMessageW(grid, GM_SETCURCELL, static_cast<WPARAM>(col), 1), TRUE);
     for (const wchar_t ch : typed) run->PostChar(grid, ch);
@@ -348,7 +345,7 @@ TEST_F(Tool, WindowAndControlsSitWhereTheLayoutPutsThem) {
   fs::create_directories(kArtifacts);
   const fs::path shot = kArtifacts / L"window.bmp";
   EXPECT_TRUE(SaveWindowBitmap(main, shot));
-  run->ClickButton(kIdButton2);
+  run->ClickButton(kIdCancel);
   ExpectEnds(*run);
 }
 
@@ -357,7 +354,7 @@ TEST_F(Tool, JapaneseFolderWithBlanks) {
   WriteFileBytes(folder.Exchange(), kPicked);
   auto run = Start(folder);
   ASSERT_NE(run->Main(), nullptr);
-  run->ClickButton(kIdButton1);
+  run->ClickButton(kIdOk);
   ExpectEnds(*run);
   EXPECT_EQ(ReadFileBytes(folder.Exchange()), CliSplit(kPicked));
   const std::string dat = ReadFileBytes(folder.Dat());
@@ -384,7 +381,7 @@ TEST_F(Tool, BadInputStillShowsTheWindowAndEndsCleanly) {
     WriteFileBytes(folder.Dat(), std::string(100000, '9'));
     auto run = Start(folder);
     ASSERT_NE(run->Main(), nullptr);
-    run->ClickButton(kIdButton1);
+    run->ClickButton(kIdOk);
     ExpectEnds(*run);
     if (c.exchange == nullptr) {
       EXPECT_FALSE(fs::exists(folder.Exchange()));
@@ -405,35 +402,9 @@ TEST_F(Tool, UnwritableFilesAtOkLeaveTheExchangeFileAsItWas) {
   fs::create_directory(folder.Exchange().wstring() + L".~tmp");
   auto run = Start(folder);
   ASSERT_NE(run->Main(), nullptr);
-  run->ClickButton(kIdButton1);
+  run->ClickButton(kIdOk);
   ExpectEnds(*run);
   EXPECT_EQ(ReadFileBytes(folder.Exchange()), kPicked);
-}
-
-// Not a test of the tool's behaviour: the figure a person compares.
-TEST_F(Tool, StartupTimeAgainstAMinimalWindow) {
-  ProgramFolder folder(kTool, L"rupena timing");
-  ProgramFolder minimal(kMinimal, L"rupena minimal");
-  WriteFileBytes(folder.Exchange(), kPicked);
-  double tool = 1e9, bare = 1e9;
-  for (int i = 0; i < 3; ++i) {
-    {
-      RunningWindow run(minimal.Exe(), L"RupenaMinimalWindow");
-      ASSERT_NE(run.Main(), nullptr);
-      bare = std::min(bare, static_cast<double>(run.StartupTime().count()) / 1000.0);
-      PostMessageW(run.Main(), WM_CLOSE, 0, 0);
-      run.WaitForExit();
-    }
-    {
-      RunningWindow run(folder.Exe(), kMainWindowClass);
-      ASSERT_NE(run.Main(), nullptr);
-      tool = std::min(tool, static_cast<double>(run.StartupTime().count()) / 1000.0);
-      run.ClickButton(kIdButton2);
-      run.WaitForExit();
-    }
-  }
-  std::printf("startup to window shown, best of 3: tool %.1f ms, minimal window %.1f ms (%.2fx)\n",
-              tool, bare, tool / bare);
 }
 
 // The cell under the mouse, in the grid's client pixels.
@@ -472,7 +443,7 @@ TEST_F(Tool, CtrlEnterStoresOneValueInADraggedRange) {
   ProgramFolder folder(kTool, L"rupena fill");
   auto run = StartOnGrid(folder);
   ASSERT_NE(run->Main(), nullptr);
-  const HWND grid = run->Control(kIdStringGrid1);
+  const HWND grid = run->Control(kIdSpacingGrid);
   run->Drag(grid, CellMiddle(grid, 1, 1), CellMiddle(grid, 3, 1));
   ASSERT_TRUE(WaitUntil([&] { return SendMessageW(grid, GM_GETCURCELL, 0, 0) == MAKELRESULT(3, 1); }));
   EXPECT_EQ(SendMessageW(grid, GM_GETANCHOR, 0, 0), MAKELRESULT(1, 1));
@@ -483,7 +454,7 @@ TEST_F(Tool, CtrlEnterStoresOneValueInADraggedRange) {
   ASSERT_TRUE(WaitUntil([&] { return SendMessageW(grid, GM_ISEDITING, 0, 0) == 0; }));
   // Ctrl+Enter pressed nothing: the tool still runs
   EXPECT_FALSE(run->WaitForExit(std::chrono::milliseconds(200)).has_value());
-  run->ClickButton(kIdButton1);
+  run->ClickButton(kIdOk);
   ExpectEnds(*run);
   EXPECT_EQ(ReadFileBytes(folder.Exchange()),
             CliSplit(kPicked, {L"--spacing", L"1=0.8", L"--spacing", L"2=0.8", L"--spacing", L"3=0.8"}));
@@ -498,7 +469,7 @@ TEST_F(Tool, PastedSpreadsheetRowFillsTheCells) {
                                      nullptr, nullptr);
   ASSERT_TRUE(SetClipboardText(owner, L"1.25\t２\t3\t4\r\n"));
   run->TypeChar(0x16);  // what Ctrl+V types
-  run->ClickButton(kIdButton1);
+  run->ClickButton(kIdOk);
   ExpectEnds(*run);
   DestroyWindow(owner);
   EXPECT_EQ(ReadFileBytes(folder.Exchange()),
@@ -521,7 +492,7 @@ TEST_F(Tool, StoredPositionOffEveryScreenOpensOnTheScreen) {
   EXPECT_LE(r.bottom, work.bottom);
   // Not rewritten at start: OK stores the place the window now has.
   EXPECT_EQ(ReadFileBytes(folder.Dat()), "-30000\r\n-30000\r\n");
-  run->ClickButton(kIdButton1);
+  run->ClickButton(kIdOk);
   ExpectEnds(*run);
   EXPECT_EQ(ReadFileBytes(folder.Dat()),
             std::to_string(r.left) + "\r\n" + std::to_string(r.top) + "\r\n");

@@ -101,6 +101,11 @@ RunningWindow::RunningWindow(const fs::path& exe, const wchar_t* windowClass,
     process_ = {};
     return;
   }
+  // Returns once the program first waits for input, its window shown by
+  // then; the polling below confirms it without adding its own interval.
+  // Programs that never wait for input end this wait at once or at the
+  // timeout.
+  WaitForInputIdle(process_.hProcess, static_cast<DWORD>(timeout.count()));
   FindData data{process_.dwProcessId, windowClass, nullptr};
   WaitUntil(
       [&] {

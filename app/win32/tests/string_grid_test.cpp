@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iterator>
 #include <string>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "app/win32/clipboard.h"
 #include "app/win32/cp932.h"
 #include "app/win32/scoped_gdi.h"
+#include "app/win32/window_base.h"
 
 namespace rupena::win32 {
 namespace {
@@ -25,35 +27,76 @@ struct Command {
   std::string spacingBytes;  // cell (1, 1) as the command handler saw it
 };
 
+struct CellsChanged {
+  HWND from = nullptr;
+  std::vector<std::string> spacings;  // as the parent read them on hearing it
+};
+
+// The grid drawn into a bitmap, to be read pixel by pixel.
+class Picture {
+ public:
+  explicit Picture(HWND grid) {
+    RECT client{};
+    GetClientRect(grid, &client);
+    const ScopedWindowDc screen = GetDcScoped(grid);
+    memory_.Reset(CreateCompatibleDC(screen.Get().dc));
+    bitmap_.Reset(CreateCompatibleBitmap(screen.Get().dc, client.right, client.bottom));
+    selected_ = SelectScoped(memory_.Get(), bitmap_.Get());
+    SendMessageW(grid, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory_.Get()), PRF_CLIENT);
+  }
+  bool Valid() const { return memory_ && bitmap_; }
+  COLORREF At(int x, int y) const { return GetPixel(memory_.Get(), x, y); }
+
+ private:
+  // Declared last, the selection is undone first: the bitmap leaves the DC
+  // before either is deleted.
+  ScopedMemoryDc memory_;
+  ScopedBitmap bitmap_;
+  ScopedSelection selected_;
+};
+
+// The grid's parent, as the main window is: it hands its commands on.
+class ParentWindow final : public WindowBase {
+ public:
+  using OnCommand = std::function<void(WPARAM, LPARAM)>;
+  explicit ParentWindow(OnCommand onCommand) : onCommand_(std::move(onCommand)) {}
+
+  bool Create() {
+    WindowClass windowClass;
+    windowClass.name = kParentClass;
+    windowClass.cursor = IDC_ARROW;
+    windowClass.background = GetSysColorBrush(COLOR_WINDOW);
+    return WindowBase::Create(GetModuleHandleW(nullptr), windowClass,
+                              {.title = L"grid",
+                               .style = WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                               .width = 500,
+                               .height = 260});
+  }
+
+ private:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_COMMAND) {
+      onCommand_(wParam, lParam);
+      return 0;
+    }
+    return DefaultProc(message, wParam, lParam);
+  }
+
+  OnCommand onCommand_;
+};
+
 class StringGridTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof(existing);
-    if (!GetClassInfoExW(instance, kParentClass, &existing)) {
-      WNDCLASSEXW windowClass{};
-      windowClass.cbSize = sizeof(windowClass);
-      windowClass.lpfnWndProc = &StringGridTest::ParentProc;
-      windowClass.hInstance = instance;
-      windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-      windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
-      windowClass.lpszClassName = kParentClass;
-      ASSERT_NE(RegisterClassExW(&windowClass), 0);
-    }
-    parent_ = CreateWindowExW(0, kParentClass, L"grid", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                              500, 260, nullptr, nullptr, instance, nullptr);
-    ASSERT_NE(parent_, nullptr);
-    SetWindowLongPtrW(parent_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-
-    ASSERT_TRUE(grid_.Create(parent_, kGridId, 8, 48, 273, 81));
+    ASSERT_TRUE(parent_.Create());
+    ASSERT_TRUE(grid_.Create(parent_.Handle(), kGridId, 8, 48, 273, 81));
     font_.Reset(CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                             FIXED_PITCH | FF_MODERN, L"\xff2d\xff33 \x30b4\x30b7\x30c3\x30af"));
     SendMessageW(grid_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
     ok_ = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                          72, 168, 121, 25, parent_, reinterpret_cast<HMENU>(IDOK), instance,
-                          nullptr);
+                          72, 168, 121, 25, parent_.Handle(), reinterpret_cast<HMENU>(IDOK),
+                          GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(ok_, nullptr);
     Fill({"A", "\x82\xa0", "B"}, {"0.5", "1", "0.5"});
     SetFocus(grid_.Handle());
@@ -63,19 +106,19 @@ class StringGridTest : public ::testing::Test {
   void TearDown() override {
     SetShift(false);
     SetKey(VK_CONTROL, false);
-    if (parent_ != nullptr) {
-      DestroyWindow(parent_);
+    if (parent_.Handle() != nullptr) {
+      DestroyWindow(parent_.Handle());
     }
     Pump();
   }
 
-  static LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<StringGridTest*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (message == WM_COMMAND && self != nullptr && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-      self->commands_.push_back({LOWORD(wParam), self->grid_.CellBytes(1, 1)});
-      return 0;
+  void OnParentCommand(WPARAM wParam, LPARAM lParam) {
+    const int id = LOWORD(wParam);
+    if (id == IDOK || id == IDCANCEL) {
+      commands_.push_back({id, grid_.CellBytes(1, 1)});
+    } else if (id == kGridId && HIWORD(wParam) == GN_CELLSCHANGED) {
+      changes_.push_back({reinterpret_cast<HWND>(lParam), Spacings()});
     }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 
   // The grid as the window fills it: characters in the heading row, the
@@ -95,7 +138,7 @@ class StringGridTest : public ::testing::Test {
   void Pump() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (!IsDialogMessageW(parent_, &msg)) {
+      if (!IsDialogMessageW(parent_.Handle(), &msg)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
       }
@@ -142,15 +185,17 @@ class StringGridTest : public ::testing::Test {
     const LRESULT packed = Send(GM_GETCURCELL);
     return POINT{static_cast<short>(LOWORD(packed)), static_cast<short>(HIWORD(packed))};
   }
-  std::pair<int, int> ColEdges(int col) {
-    const LRESULT packed = Send(GM_GETCOLEDGES, static_cast<WPARAM>(col));
+  std::pair<int, int> ColEdges(int col, HWND grid = nullptr) {
+    const LRESULT packed = SendMessageW(grid != nullptr ? grid : grid_.Handle(), GM_GETCOLEDGES,
+                                        static_cast<WPARAM>(col), 0);
     if (packed == -1) {
       return {-1, -1};
     }
     return {static_cast<short>(LOWORD(packed)), static_cast<short>(HIWORD(packed))};
   }
-  std::pair<int, int> RowEdges(int row) {
-    const LRESULT packed = Send(GM_GETROWEDGES, static_cast<WPARAM>(row));
+  std::pair<int, int> RowEdges(int row, HWND grid = nullptr) {
+    const LRESULT packed = SendMessageW(grid != nullptr ? grid : grid_.Handle(), GM_GETROWEDGES,
+                                        static_cast<WPARAM>(row), 0);
     return {static_cast<short>(LOWORD(packed)), static_cast<short>(HIWORD(packed))};
   }
   int RowMiddle(int row) {
@@ -176,11 +221,12 @@ class StringGridTest : public ::testing::Test {
     return buffer;
   }
 
-  HWND parent_ = nullptr;
+  ParentWindow parent_{[this](WPARAM wParam, LPARAM lParam) { OnParentCommand(wParam, lParam); }};
   HWND ok_ = nullptr;
   ScopedFont font_;
-  StringGrid grid_;
+  StringGrid grid_{app::kSpacingCellRules};
   std::vector<Command> commands_;
+  std::vector<CellsChanged> changes_;
 };
 
 TEST_F(StringGridTest, HeadingBytesComeBackUnchanged) {
@@ -561,19 +607,12 @@ TEST_F(StringGridTest, EditorSitsOnItsCellEvenWhenScrolled) {
 }
 
 TEST_F(StringGridTest, HeadingsAreDrawnAsHeadings) {
-  RECT client{};
-  GetClientRect(grid_.Handle(), &client);
-  const ScopedWindowDc screen = GetDcScoped(grid_.Handle());
-  ScopedMemoryDc memory(CreateCompatibleDC(screen.Get().dc));
-  ScopedBitmap bitmap(CreateCompatibleBitmap(screen.Get().dc, client.right, client.bottom));
-  ASSERT_TRUE(memory);
-  ASSERT_TRUE(bitmap);
-  const ScopedSelection selected = SelectScoped(memory.Get(), bitmap.Get());
-  Send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.Get()), PRF_CLIENT);
+  const Picture picture(grid_.Handle());
+  ASSERT_TRUE(picture.Valid());
 
   // A point in a cell's bottom right, clear of its text and its edges.
   const auto pixel = [&](int col, int row) {
-    return GetPixel(memory.Get(), ColEdges(col).second - 4, RowEdges(row).second - 3);
+    return picture.At(ColEdges(col).second - 4, RowEdges(row).second - 3);
   };
   EXPECT_EQ(pixel(0, 0), GetSysColor(COLOR_BTNFACE));
   EXPECT_EQ(pixel(2, 0), GetSysColor(COLOR_BTNFACE));
@@ -582,8 +621,8 @@ TEST_F(StringGridTest, HeadingsAreDrawnAsHeadings) {
   EXPECT_EQ(pixel(1, 1), GetSysColor(COLOR_HIGHLIGHT));  // the current cell
   // Grid lines follow inner cells as well as headings.
   const int line = ColEdges(2).second;
-  EXPECT_NE(GetPixel(memory.Get(), line, RowMiddle(1)), GetSysColor(COLOR_WINDOW));
-  EXPECT_NE(GetPixel(memory.Get(), line - 4, RowEdges(1).second), GetSysColor(COLOR_WINDOW));
+  EXPECT_NE(picture.At(line, RowMiddle(1)), GetSysColor(COLOR_WINDOW));
+  EXPECT_NE(picture.At(line - 4, RowEdges(1).second), GetSysColor(COLOR_WINDOW));
 }
 
 TEST_F(StringGridTest, FullWidthInputIsStoredAsAscii) {
@@ -681,15 +720,8 @@ TEST_F(StringGridTest, CopyAndPasteThroughTheClipboard) {
 
 TEST_F(StringGridTest, CellsThatCountAsZeroAreDrawnRed) {
   Fill({"A", "B", "C", "D"}, {"abc", "1.5", "", "\x82\x50"});  // ending in a full-width 1
-  RECT client{};
-  GetClientRect(grid_.Handle(), &client);
-  const ScopedWindowDc screen = GetDcScoped(grid_.Handle());
-  ScopedMemoryDc memory(CreateCompatibleDC(screen.Get().dc));
-  ScopedBitmap bitmap(CreateCompatibleBitmap(screen.Get().dc, client.right, client.bottom));
-  const ScopedSelection selected = SelectScoped(memory.Get(), bitmap.Get());
   const auto pixel = [&](int col) {
-    Send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.Get()), PRF_CLIENT);
-    return GetPixel(memory.Get(), ColEdges(col).second - 3, RowEdges(1).second - 3);
+    return Picture(grid_.Handle()).At(ColEdges(col).second - 3, RowEdges(1).second - 3);
   };
   const COLORREF red = pixel(4);
   EXPECT_EQ(GetRValue(red), 255);
@@ -700,6 +732,122 @@ TEST_F(StringGridTest, CellsThatCountAsZeroAreDrawnRed) {
   EXPECT_NE(pixel(1), red);
   grid_.SetCellBytes(4, 1, "1");
   EXPECT_EQ(pixel(4), GetSysColor(COLOR_WINDOW));
+}
+
+
+TEST_F(StringGridTest, TheParentHearsOnceOfEachChangeTheUserMakes) {
+  using Cells = std::vector<std::string>;
+  const Cells before = {"0.5", "1", "0.5"};
+  const auto selectAll = [this] {
+    Key(VK_HOME);
+    SetShift(true);
+    Key(VK_END);
+    SetShift(false);
+  };
+  const auto paste = [this](const wchar_t* text) {
+    ASSERT_TRUE(SetClipboardText(grid_.Handle(), text));
+    Send(WM_PASTE);
+    Pump();
+  };
+  struct Case {
+    const char* name;
+    std::function<void()> act;
+    std::size_t heard;
+    Cells after;
+  } cases[] = {
+      {"typing stored by Enter", [&] { Type(L"2"); Key(VK_RETURN); }, 1, {"2", "1", "0.5"}},
+      {"typing stored by Tab", [&] { Type(L"3"); Key(VK_TAB); }, 1, {"3", "1", "0.5"}},
+      {"typing stored by the window's OK", [&] { Type(L"3"); grid_.CommitEdit(); }, 1,
+       {"3", "1", "0.5"}},
+      {"typing stored by a click on another cell",
+       [&] {
+         Type(L"4");
+         Mouse(WM_LBUTTONDOWN, CellMiddle(3, 1), MK_LBUTTON);
+         Mouse(WM_LBUTTONUP, CellMiddle(3, 1));
+       },
+       1, {"4", "1", "0.5"}},
+      {"the editor closed unchanged", [&] { Key(VK_F2); grid_.CommitEdit(); }, 0, before},
+      {"typed again as it was, in full width", [&] { Type(L"\xff10.\xff15"); Key(VK_RETURN); }, 0,
+       before},
+      {"typing dropped with Esc", [&] { Type(L"9"); Key(VK_ESCAPE); }, 0, before},
+      {"Ctrl+Enter from the editor over three cells",
+       [&] {
+         selectAll();
+         Type(L"7");
+         CtrlEnter();
+       },
+       1, {"7", "7", "7"}},
+      {"Ctrl+Enter without the editor",
+       [&] {
+         Key(VK_END);
+         SetShift(true);
+         Key(VK_LEFT);
+         SetShift(false);
+         CtrlEnter();
+       },
+       1, {"0.5", "1", "1"}},
+      {"Ctrl+Enter that changes nothing", [&] { CtrlEnter(); }, 0, before},
+      {"Delete over a range", [&] { selectAll(); Key(VK_DELETE); }, 1, {"", "", ""}},
+      {"Delete on an empty cell",
+       [&] {
+         grid_.SetCellBytes(1, 1, "");
+         Key(VK_DELETE);
+       },
+       0, {"", "1", "0.5"}},
+      {"a paste of three values", [&] { paste(L"5\t6\t7"); }, 1, {"5", "6", "7"}},
+      {"a paste of what the cells hold", [&] { paste(L"0.5\t1\t0.5\r\n"); }, 0, before},
+      {"typing and a paste over it are one action",
+       [&] {
+         Type(L"8");
+         paste(L"5");
+       },
+       1, {"5", "1", "0.5"}},
+      {"cells set from code",
+       [&] {
+         grid_.SetCellBytes(2, 1, "9");
+         grid_.SetColCount(5);
+       },
+       0, {"0.5", "9", "0.5", ""}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fill({"A", "\x82\xa0", "B"}, before);
+    ASSERT_TRUE(grid_.SetCurrentCell(1, 1));
+    SetFocus(grid_.Handle());
+    Pump();
+    changes_.clear();
+    c.act();
+    EXPECT_FALSE(grid_.IsEditing());
+    ASSERT_EQ(changes_.size(), c.heard);
+    EXPECT_EQ(Spacings(), c.after);
+    for (const CellsChanged& change : changes_) {
+      EXPECT_EQ(change.from, grid_.Handle());
+      EXPECT_EQ(change.spacings, c.after) << "heard before the action ended";
+    }
+  }
+}
+
+TEST_F(StringGridTest, WithoutRulesTextIsStoredAsTypedAndNothingIsMarked) {
+  StringGrid plain;
+  ASSERT_TRUE(plain.Create(parent_.Handle(), kGridId + 1, 8, 140, 273, 81));
+  plain.SetColCount(4);
+  plain.SetCellBytes(2, 1, "abc");
+  ASSERT_TRUE(plain.SetCurrentCell(1, 1));
+  SetFocus(plain.Handle());
+  Type(L"\xff11\xff0e\xff15");  // １．５
+  plain.CommitEdit();
+  EXPECT_EQ(plain.CellBytes(1, 1), "\x82\x50\x81\x44\x82\x54");
+
+  ASSERT_TRUE(plain.SetCurrentCell(3, 1));
+  const Picture picture(plain.Handle());
+  ASSERT_TRUE(picture.Valid());
+  for (const int col : {1, 2}) {
+    SCOPED_TRACE(col);
+    EXPECT_EQ(picture.At(ColEdges(col, plain.Handle()).second - 3,
+                         RowEdges(1, plain.Handle()).second - 3),
+              GetSysColor(COLOR_WINDOW));
+  }
+  EXPECT_TRUE(changes_.empty()) << "another grid's changes";
 }
 
 }  // namespace
