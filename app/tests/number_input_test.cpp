@@ -110,7 +110,7 @@ TEST(NumberInput, SpacingCellsStoreFullWidthNumbersAsNumbers) {
     const std::string bytes(stored.begin(), stored.end());
     SCOPED_TRACE(bytes);
     EXPECT_FALSE(kSpacingCellRules.isNotANumber(bytes));
-    EXPECT_NE(MyFunc::ParseFloatOrZero(bytes), 0.0);
+    EXPECT_NE(rupena::text::ParseFloatOrZero(bytes), 0.0);
   }
   // Where no rule stands between the keyboard and the cell, the same
   // characters would reach it as CP932 and count as 0.
