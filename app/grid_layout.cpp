@@ -1,6 +1,7 @@
 #include "app/grid_layout.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 namespace rupena::app {
@@ -8,6 +9,10 @@ namespace rupena::app {
 namespace {
 
 std::size_t Index(int i) noexcept { return static_cast<std::size_t>(i); }
+
+// Column edges are pixel sums in an int.
+static_assert(std::int64_t{GridLayout::kMaxCount} * (GridLayout::kMaxColWidth + GridLayout::kGridLineWidth) <
+              std::int64_t{INT32_MAX});
 
 }  // namespace
 

@@ -47,7 +47,8 @@ class GridLayout {
  public:
   static constexpr int kFixedCols = 1;
   static constexpr int kFixedRows = 1;
-  static constexpr int kMaxCount = 4096;
+  // Room for one column per character of any text a host hands over.
+  static constexpr int kMaxCount = 65536;
   static constexpr int kMaxColWidth = 10000;
   static constexpr int kMaxRowHeight = 1000;
   static constexpr int kGridLineWidth = 1;

@@ -211,6 +211,30 @@ TEST_F(Tool, OnlyTheFirstOfSeveralTextsIsSplitAndTheOthersStay) {
   EXPECT_NE(out.find("msg\r\n 1 2 3 4\r\ncs 5 6 0 1 \"1,820\r\n#\r\n"), std::string::npos);
 }
 
+// Texts past 255 bytes: the grid shows every character of the picked one,
+// and OK writes it and the other one back whole.
+TEST_F(Tool, LongTextsAreShownAndWrittenWhole) {
+  std::string picked;
+  for (int i = 0; i < 150; ++i) picked += kHiraganaA;
+  const std::string other(600, 'x');
+  const std::string host = HostFile({"ch 0 0 1 0 \"" + picked, "ch 9 9 1 0 \"" + other});
+  ProgramFolder folder(kTool, L"rupena long");
+  WriteFileBytes(folder.Exchange(), host);
+  auto run = Start(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  EXPECT_EQ(ColCount(run->Control(kIdSpacingGrid)), 151);
+  run->ClickButton(kIdOk);
+  ExpectEnds(*run);
+  const std::string out = ReadFileBytes(folder.Exchange());
+  EXPECT_EQ(out, CliSplit(host));
+  std::size_t characters = 0;
+  for (std::size_t at = 0; (at = out.find(" \"" + kHiraganaA + "\r\n", at)) != std::string::npos; ++at) {
+    ++characters;
+  }
+  EXPECT_EQ(characters, 150u);
+  EXPECT_NE(out.find("ch 9 9 1 0 \"" + other + "\r\n"), std::string::npos);
+}
+
 TEST_F(Tool, SliderAtFiveNarrowsTheDataColumnsOnly) {
   ProgramFolder folder(kTool, L"rupena slider");
   WriteFileBytes(folder.Exchange(), kPicked);
