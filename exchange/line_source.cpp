@@ -52,11 +52,14 @@ bool LineSource::Refill() {
 
 bool LineSource::Finish(std::string_view physical, std::string_view& line) {
   if (!physical.empty() && physical.back() == '\r') physical.remove_suffix(1);  // CR LF
-  if (physical.find_first_of("\r\x1A") == std::string_view::npos) {
+  // Two searches rather than find_first_of, which looks up every byte of the
+  // line in the set of two: five times slower over a whole file.
+  const bool hasCr = physical.find('\r') != std::string_view::npos;
+  if (!hasCr && physical.find(kCtrlZ) == std::string_view::npos) {
     line = physical;
     return true;
   }
-  if (physical.find('\r') != std::string_view::npos) {
+  if (hasCr) {
     // A CR that does not end the line is dropped from it, wherever it is.
     scratch_.clear();
     std::copy_if(physical.begin(), physical.end(), std::back_inserter(scratch_),

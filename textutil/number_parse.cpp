@@ -33,29 +33,6 @@ bool TakeSign(const char*& p, const char* last) noexcept {
   return *p++ == '-';
 }
 
-// Whether [p, last) is a real without its sign, in the grammar of the
-// exchange file. It is checked before conversion because from_chars takes
-// more: "inf", "nan" and a sign of its own.
-bool IsUnsignedReal(const char* p, const char* last) noexcept {
-  const char* const intEnd = SkipWhile(p, last, IsDecimalDigit);
-  bool digits = intEnd != p;
-  p = intEnd;
-  if (p != last && *p == '.') {
-    const char* const fracEnd = SkipWhile(p + 1, last, IsDecimalDigit);
-    digits = digits || fracEnd != p + 1;
-    p = fracEnd;
-  }
-  if (!digits) return false;
-  if (p != last && (*p == 'e' || *p == 'E')) {
-    ++p;
-    TakeSign(p, last);
-    const char* const expEnd = SkipWhile(p, last, IsDecimalDigit);
-    if (expEnd == p) return false;
-    p = expEnd;
-  }
-  return p == last;
-}
-
 }  // namespace
 
 std::int32_t ParseIntOrZero(std::string_view text) noexcept {
@@ -105,7 +82,10 @@ std::optional<double> ParseFloat(std::string_view text) noexcept {
   // from_chars rejects "+", so the sign is taken here and the magnitude
   // converted alone; negation is exact.
   const bool negative = TakeSign(p, last);
-  if (!IsUnsignedReal(p, last)) return std::nullopt;
+  // What from_chars takes beyond the file's grammar all begins with another
+  // byte: "inf", "nan", a second sign. Past that first byte the two agree,
+  // and whatever it does not take leaves `end` short of the last byte.
+  if (p == last || !(IsDecimalDigit(*p) || *p == '.')) return std::nullopt;
   double magnitude = 0.0;
   const auto [end, ec] = std::from_chars(p, last, magnitude, std::chars_format::general);
   // Out of range covers overflow (the exchange file has no infinities) and
