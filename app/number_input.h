@@ -1,6 +1,7 @@
 // What the grid's spacing cells take in, from the keyboard, an input method
-// or the clipboard, and the rules the window hands the grid for them. The window works in UTF-16 and hands text here as it
-// arrives; cells themselves hold CP932 bytes, as the layout reads them.
+// or the clipboard, and the rules the window hands the grid for them. The
+// window works in UTF-16 and hands text here as it arrives; cells themselves
+// hold CP932 bytes, as the layout reads them.
 //
 // None of these functions fails; every input gives a result.
 #pragma once
