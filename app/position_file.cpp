@@ -37,7 +37,7 @@ bool WritePosition(const std::filesystem::path& path, WindowPosition position) n
   try {
     const std::string bytes =
         std::to_string(position.left) + "\r\n" + std::to_string(position.top) + "\r\n";
-    return exchange::ReplaceFileContents(path, bytes);
+    return !exchange::ReplaceFileContents(path, bytes);
   } catch (...) {
     return false;
   }

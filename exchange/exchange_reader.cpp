@@ -1,5 +1,6 @@
 #include "exchange/exchange_reader.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <fstream>
 #include <system_error>
@@ -31,21 +32,30 @@ bool ExchangeReader::ReadLines(LineSource& source) noexcept {
   }
 }
 
-bool ExchangeReader::ReadFile(const std::filesystem::path& path) noexcept {
+std::error_code ExchangeReader::ReadFile(const std::filesystem::path& path) noexcept {
   try {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return false;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status)) return std::make_error_code(std::errc::no_such_file_or_directory);
+    if (std::filesystem::is_directory(status)) return std::make_error_code(std::errc::is_a_directory);
     const std::uintmax_t expected = std::filesystem::file_size(path, ec);
     const bool sizeKnown = !ec;
+    errno = 0;
     std::ifstream in(path, std::ios::in | std::ios::binary);
-    if (!in.is_open()) return false;
+    if (!in.is_open()) {
+      return errno != 0 ? std::error_code(errno, std::generic_category())
+                        : std::make_error_code(std::errc::io_error);
+    }
     LineSource source(*in.rdbuf());
-    if (!ReadLines(source)) return false;
+    if (!ReadLines(source)) return std::make_error_code(std::errc::not_enough_memory);
     // The stream reports a read error like an end of file; a file that
     // yields fewer bytes than it holds was not read to its end.
-    return source.EndedByCtrlZ() || !sizeKnown || source.BytesRead() >= expected;
+    if (source.EndedByCtrlZ() || !sizeKnown || source.BytesRead() >= expected) return {};
+    return std::make_error_code(std::errc::io_error);
+  } catch (const std::bad_alloc&) {
+    return std::make_error_code(std::errc::not_enough_memory);
   } catch (...) {
-    return false;
+    return std::make_error_code(std::errc::io_error);
   }
 }
 
@@ -60,7 +70,7 @@ bool LoadExchangeBytes(Drawing& drawing, std::string_view bytes) noexcept {
 
 bool LoadExchangeFile(Drawing& drawing, const std::filesystem::path& path) noexcept {
   try {
-    return ExchangeReader(drawing).ReadFile(path);
+    return !ExchangeReader(drawing).ReadFile(path);
   } catch (...) {
     return false;
   }

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <string_view>
+#include <system_error>
 
 #include "exchange/drawing.h"
 #include "exchange/field_cutter.h"
@@ -36,8 +37,11 @@ class ExchangeReader {
   // ran to its end.
   bool ReadLines(LineSource& source) noexcept;
 
-  // Reads the whole file at `path`, as LoadExchangeFile.
-  bool ReadFile(const std::filesystem::path& path) noexcept;
+  // Reads the whole file at `path` as LoadExchangeFile does. Returns no
+  // error when it was read to its end; otherwise why not: no such file, a
+  // folder, what opening it met, an I/O error for a file that yields fewer
+  // bytes than it holds, or a want of memory.
+  std::error_code ReadFile(const std::filesystem::path& path) noexcept;
 
   const ReaderState& State() const noexcept { return state_; }
 

@@ -201,12 +201,12 @@ std::string ExchangeWriter::FileBytes() const {
   return bytes;
 }
 
-bool ExchangeWriter::WriteFile(const std::filesystem::path& path) const {
+std::error_code ExchangeWriter::WriteFile(const std::filesystem::path& path) const {
   std::string bytes;
   try {
     bytes = FileBytes();
   } catch (...) {
-    return false;
+    return std::make_error_code(std::errc::not_enough_memory);
   }
   return ReplaceFileContents(path, bytes);
 }

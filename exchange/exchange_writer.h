@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "exchange/drawing.h"
@@ -82,10 +83,9 @@ class ExchangeWriter {
   // there are none, which tells the host that nothing was done.
   std::string FileBytes() const;
 
-  // Replaces the file at `path` with FileBytes(). Crash-safe: the file is
-  // either the complete output or exactly as it was before (absent if it was
-  // absent). Returns false on failure.
-  bool WriteFile(const std::filesystem::path& path) const;
+  // Replaces the file at `path` with FileBytes(), as ReplaceFileContents
+  // does: crash-safe, and no error unless the file is exactly as it was.
+  std::error_code WriteFile(const std::filesystem::path& path) const;
 
  private:
   // What was written last of each attribute.

@@ -5,7 +5,10 @@
 //   rupena-cli grid FILE
 //   rupena-cli split FILE [-o OUT] [--spacing N=TEXT]...
 //
-// Exit codes: 0 success, 1 no text to split, 2 usage error, 3 write failed.
+// Exit codes: 0 success; 1 FILE cannot be read, or (grid, split) holds no
+// text; 2 usage error; 3 the output cannot be written. Every failure says
+// what and why on standard error.
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -13,10 +16,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
 #include "app/character_layout.h"
+#include "app/number_input.h"
 #include "app/separated_output.h"
 #include "exchange/drawing.h"
 #include "exchange/exchange_reader.h"
@@ -26,7 +31,7 @@
 namespace {
 
 constexpr int kExitOk = 0;
-constexpr int kExitNoText = 1;
+constexpr int kExitNoInput = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitWriteFailed = 3;
 
@@ -48,20 +53,36 @@ const rupena::exchange::TextRecord* Picked(const Drawing& drawing) {
   return drawing.texts.empty() ? nullptr : &drawing.texts[0];
 }
 
-// The drawing right after loading, and where the reader stood.
+// Reads FILE with `reader`; false, having said why, when it cannot be read.
+bool Read(rupena::exchange::ExchangeReader& reader, std::string_view file) {
+  const std::error_code failed = reader.ReadFile(std::filesystem::path(file));
+  if (failed) std::cerr << "rupena-cli: cannot read " << file << ": " << failed.message() << "\n";
+  return !failed;
+}
+
+// FILE as the window reads it, with its text; false, having said why, when
+// it cannot be read or holds no text.
+bool ReadWithText(Drawing& drawing, std::string_view file) {
+  rupena::exchange::ExchangeReader reader(drawing);
+  if (!Read(reader, file)) return false;
+  if (Picked(drawing) == nullptr) std::cerr << "rupena-cli: " << file << " holds no text\n";
+  return Picked(drawing) != nullptr;
+}
+
+// The drawing right after reading, and where the reader stood.
 int Dump(const Args& args) {
   if (args.size() != 1) return Usage();
   Drawing drawing;
   rupena::exchange::ExchangeReader reader(drawing);
-  const bool loaded = reader.ReadFile(std::filesystem::path(args[0]));
-  Print(rupena::tools::DumpJson(drawing, reader.State(), loaded));
+  if (!Read(reader, args[0])) return kExitNoInput;
+  Print(rupena::tools::DumpJson(drawing, reader.State(), true));
   return kExitOk;
 }
 
 int Grid(const Args& args) {
   if (args.size() != 1) return Usage();
   Drawing drawing;
-  rupena::exchange::LoadExchangeFile(drawing, std::filesystem::path(args[0]));
+  if (!ReadWithText(drawing, args[0])) return kExitNoInput;
   rupena::app::SpacingCells grid;
   rupena::app::FillSpacingGrid(Picked(drawing), grid);
   std::string out;
@@ -80,8 +101,40 @@ int Grid(const Args& args) {
 struct SplitOptions {
   std::string_view file;
   std::optional<std::string_view> out;
-  std::vector<std::pair<int, std::string_view>> spacings;  // data column, text
+  std::vector<std::pair<int, std::string>> spacings;  // data column, cell text
 };
+
+// UTF-8 as UTF-16, or nullopt where the bytes are no UTF-8 of the basic
+// plane (a terminal's arguments are UTF-8).
+std::optional<std::u16string> FromUtf8(std::string_view bytes) {
+  std::u16string text;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    const std::size_t length = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : 0;
+    if (length == 0 || i + length > bytes.size()) return std::nullopt;
+    char32_t c = length == 1 ? b : length == 2 ? (b & 0x1F) : (b & 0x0F);
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto t = static_cast<unsigned char>(bytes[i + k]);
+      if ((t & 0xC0) != 0x80) return std::nullopt;
+      c = c << 6 | (t & 0x3F);
+    }
+    text.push_back(static_cast<char16_t>(c));
+    i += length;
+  }
+  return text;
+}
+
+// A spacing as the window stores what is typed: full-width digits, signs
+// and points as their ASCII forms. Anything else stays as given.
+std::string SpacingCellText(std::string_view argument) {
+  const std::optional<std::u16string> text = FromUtf8(argument);
+  if (!text) return std::string(argument);
+  const std::u16string normal = rupena::app::NormaliseNumberText(*text);
+  if (std::any_of(normal.begin(), normal.end(), [](char16_t c) { return c >= 0x80; })) {
+    return std::string(argument);
+  }
+  return std::string(normal.begin(), normal.end());
+}
 
 std::optional<int> ParseColumn(std::string_view s) {
   int n = 0;
@@ -103,7 +156,7 @@ std::optional<SplitOptions> ParseSplit(const Args& args) {
       if (eq == std::string_view::npos) return std::nullopt;
       const auto col = ParseColumn(assignment.substr(0, eq));
       if (!col) return std::nullopt;
-      o.spacings.emplace_back(*col, assignment.substr(eq + 1));
+      o.spacings.emplace_back(*col, SpacingCellText(assignment.substr(eq + 1)));
     } else if (!a.empty() && a[0] != '-' && !haveFile) {
       o.file = a;
       haveFile = true;
@@ -119,7 +172,7 @@ int Split(const Args& args) {
   const auto options = ParseSplit(args);
   if (!options) return Usage();
   Drawing drawing;
-  rupena::exchange::LoadExchangeFile(drawing, std::filesystem::path(options->file));
+  if (!ReadWithText(drawing, options->file)) return kExitNoInput;
   rupena::app::SpacingCells grid;
   rupena::app::FillSpacingGrid(Picked(drawing), grid);
   for (const auto& [col, text] : options->spacings) {
@@ -129,17 +182,13 @@ int Split(const Args& args) {
       return Usage();
     }
   }
-  if (Picked(drawing) == nullptr) {
-    std::cerr << "rupena-cli: " << options->file << " holds no text; nothing written\n";
-    return kExitNoText;
-  }
   for (const auto& [col, text] : options->spacings) grid.SetCell(col, 1, text);
   rupena::exchange::ExchangeWriter writer(drawing);
   rupena::app::EmitSeparatedText(writer, drawing, 0,
                                  rupena::app::PlaceCharacters(*Picked(drawing), rupena::app::GridSpacings(grid)));
   const std::filesystem::path out(options->out.value_or(options->file));
-  if (!writer.WriteFile(out)) {
-    std::cerr << "rupena-cli: could not write " << out.string() << "\n";
+  if (const std::error_code failed = writer.WriteFile(out)) {
+    std::cerr << "rupena-cli: cannot write " << out.string() << ": " << failed.message() << "\n";
     return kExitWriteFailed;
   }
   return kExitOk;

@@ -479,7 +479,7 @@ TEST(ExchangeFileLoading, FileAndBytesGiveTheSameDrawing) {
   Drawing fromFile;
   Drawing fromBytes;
   ExchangeReader reader(fromFile);
-  ASSERT_TRUE(reader.ReadFile(file.Path()));
+  ASSERT_FALSE(reader.ReadFile(file.Path()));
   ASSERT_TRUE(LoadExchangeBytes(fromBytes, bytes));
   EXPECT_GT(fromFile.blocks.size(), 10000u);
   EXPECT_EQ(fromFile.blocks.size(), fromFile.texts.size());
@@ -492,7 +492,7 @@ TEST(ExchangeFileLoading, TenMegabyteLineKeptWhole) {
   TempFile file("lg1\r\ncn\"$<" + text + ">\r\nch 0 0 1 0 \"" + text + "\r\nBL 0 0 " + text + "\r\nlc4\r\n");
   Drawing drawing;
   ExchangeReader reader(drawing);
-  ASSERT_TRUE(reader.ReadFile(file.Path()));
+  ASSERT_FALSE(reader.ReadFile(file.Path()));
   ASSERT_EQ(drawing.texts.size(), 1u);
   EXPECT_EQ(drawing.texts[0].text, text);
   EXPECT_EQ(drawing.texts[0].fontName.size(), text.size() + 2);
@@ -506,6 +506,10 @@ TEST(ExchangeFileLoading, MissingFileLeavesTheDrawingAlone) {
   EXPECT_FALSE(LoadExchangeFile(Drawn, std::filesystem::path(::testing::TempDir()) / "no_such_exchange_file.txt"));
   EXPECT_FALSE(LoadExchangeFile(Drawn, ::testing::TempDir()));  // a folder is no file
   EXPECT_TRUE(SameDrawing(Drawn, before));
+  // and each says why
+  EXPECT_EQ(ExchangeReader(Drawn).ReadFile(std::filesystem::path(::testing::TempDir()) / "no_such_exchange_file.txt"),
+            std::errc::no_such_file_or_directory);
+  EXPECT_EQ(ExchangeReader(Drawn).ReadFile(::testing::TempDir()), std::errc::is_a_directory);
 }
 
 TEST(ExchangeBytesLoading, RandomBytesLoadWithoutHarm) {

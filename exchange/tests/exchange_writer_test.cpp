@@ -303,6 +303,15 @@ class WriteFile : public ::testing::Test {
            ("rupena_writer_" + std::string(::testing::UnitTest::GetInstance()
                                                ->current_test_info()
                                                ->name()));
+    Empty();
+  }
+  // A read-only file stops Windows from removing the folder: its files are
+  // made writable first.
+  void Empty() {
+    std::error_code ec;
+    for (const auto& e : fs::recursive_directory_iterator(dir_, ec)) {
+      fs::permissions(e.path(), fs::perms::owner_write, fs::perm_options::add, ec);
+    }
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -328,32 +337,61 @@ TEST_F(WriteFile, ReplacesTheFileWithTheOutput) {
   WriteAll(file, "hq\r\nch 0 0 1 0 \"old text that is longer\r\n");
   writer_.AddLine("hd");
   writer_.EmitText(0, "\x83\x5c", 1, 2, 3, 4);
-  ASSERT_TRUE(writer_.WriteFile(file));
+  ASSERT_FALSE(writer_.WriteFile(file));
   EXPECT_EQ(ReadAll(file), "hd\r\nch 1 2 3 4 \"\x83\x5c\r\n");
   EXPECT_EQ(Entries(), std::vector<std::string>{"JWC_TEMP.TXT"});
   // the lines stay, so a second write gives the same bytes
-  ASSERT_TRUE(writer_.WriteFile(file));
+  ASSERT_FALSE(writer_.WriteFile(file));
   EXPECT_EQ(ReadAll(file), "hd\r\nch 1 2 3 4 \"\x83\x5c\r\n");
 }
 
 TEST_F(WriteFile, EmptyListWritesHq) {
   const fs::path file = dir_ / "JWC_TEMP.TXT";
-  ASSERT_TRUE(writer_.WriteFile(file));
+  ASSERT_FALSE(writer_.WriteFile(file));
   EXPECT_EQ(ReadAll(file), "hq\r\n");
 }
 
-TEST_F(WriteFile, MissingFolderFailsAndCreatesNothing) {
+// Each failure says why, in the system's terms, and leaves the folder as it
+// was. A folder in the way is "is a directory" to Linux, "access denied" to
+// Windows.
+TEST_F(WriteFile, FailuresGiveTheirReasonAndChangeNothing) {
+  const fs::path file = dir_ / "JWC_TEMP.TXT";
+  const std::vector<std::errc> folderInTheWay = {std::errc::is_a_directory, std::errc::permission_denied};
+  struct Case {
+    const char* name;
+    std::function<void()> setup;
+    fs::path target;
+    std::vector<std::errc> reasons;
+    std::vector<std::string> left;
+  } cases[] = {
+      {"a missing folder", [] {}, dir_ / "no such folder" / "JWC_TEMP.TXT",
+       {std::errc::no_such_file_or_directory}, {}},
+      {"a folder named like the file", [&] { fs::create_directory(file); }, file, folderInTheWay,
+       {"JWC_TEMP.TXT"}},
+      {"a folder named like the temporary file", [&] { fs::create_directory(file.string() + ".~tmp"); },
+       file, folderInTheWay, {"JWC_TEMP.TXT.~tmp"}},
+      // Windows will not replace a read-only file, and neither do we.
+      {"a read-only file",
+       [&] {
+         WriteAll(file, "hq\r\n");
+         fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                         fs::perm_options::remove);
+       },
+       file, {std::errc::permission_denied}, {"JWC_TEMP.TXT"}},
+  };
   writer_.AddLine("hd");
-  EXPECT_FALSE(writer_.WriteFile(dir_ / "no such folder" / "JWC_TEMP.TXT"));
-  EXPECT_TRUE(Entries().empty());
-}
-
-TEST_F(WriteFile, DirectoryInTheWayFailsAndStays) {
-  fs::create_directory(dir_ / "JWC_TEMP.TXT");
-  writer_.AddLine("hd");
-  EXPECT_FALSE(writer_.WriteFile(dir_ / "JWC_TEMP.TXT"));
-  EXPECT_TRUE(fs::is_directory(dir_ / "JWC_TEMP.TXT"));
-  EXPECT_EQ(Entries(), std::vector<std::string>{"JWC_TEMP.TXT"});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.setup();
+    const std::error_code reason = writer_.WriteFile(c.target);
+    EXPECT_TRUE(std::any_of(c.reasons.begin(), c.reasons.end(), [&](std::errc r) { return reason == r; }))
+        << reason.message();
+    EXPECT_EQ(Entries(), c.left);
+    if (c.left == std::vector<std::string>{"JWC_TEMP.TXT"} && fs::is_regular_file(file)) {
+      EXPECT_EQ(ReadAll(file), "hq\r\n");
+    }
+    Empty();
+  }
 }
 
 #if defined(__unix__)
@@ -375,11 +413,11 @@ TEST_F(WriteFile, ReadOnlyFolderFailsAndLeavesTheFile) {
   const std::string before = "hq\r\nch 0 0 1 0 \"abc\r\n";
   WriteAll(file, before);
   chmod(dir_.c_str(), 0555);
-  chmod(file.c_str(), 0444);
   writer_.AddLine("hd");
-  const int code = InChild([&] { return writer_.WriteFile(file) ? 1 : 0; }, true);
+  const int code = InChild(
+      [&] { return writer_.WriteFile(file) == std::errc::permission_denied ? 0 : 1; }, true);
   chmod(dir_.c_str(), 0755);
-  EXPECT_EQ(code, 0) << "the write should have failed";
+  EXPECT_EQ(code, 0) << "the write should have failed for want of permission";
   EXPECT_EQ(ReadAll(file), before);
   EXPECT_EQ(Entries(), std::vector<std::string>{"JWC_TEMP.TXT"});
 }
@@ -399,10 +437,10 @@ TEST_F(WriteFile, ShortWriteLeavesThePreviousFileByteIdentical) {
           signal(SIGXFSZ, SIG_IGN);
           const rlimit limit{4096, 4096};
           if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 97;
-          return writer.WriteFile(file) ? 1 : 0;
+          return writer.WriteFile(file) == std::errc::file_too_large ? 0 : 1;
         },
         false);
-    EXPECT_EQ(code, 0) << "the write should have failed";
+    EXPECT_EQ(code, 0) << "the write should have failed as too large";
     if (existed) {
       EXPECT_EQ(ReadAll(file), before);
       EXPECT_EQ(Entries(), std::vector<std::string>{"JWC_TEMP.TXT"});

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -18,11 +19,15 @@ const fs::path kData = fs::path(RUPENA_SOURCE_DIR) / "tools/tests/data";
 struct CliResult {
   int code = -1;
   std::string out;
+  std::string err;
 };
 
-// Runs the CLI with `args` (already quoted for the shell); stderr is dropped.
+std::string ReadAll(const fs::path& p);
+
+// Runs the CLI with `args` (already quoted for the shell).
 CliResult RunCli(const std::string& args) {
-  const std::string command = std::string("'") + RUPENA_CLI + "' " + args + " 2>/dev/null";
+  const fs::path err = fs::temp_directory_path() / ("rupena_cli_err_" + std::to_string(getpid()));
+  const std::string command = std::string("'") + RUPENA_CLI + "' " + args + " 2>'" + err.string() + "'";
   CliResult run;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;
@@ -30,6 +35,8 @@ CliResult RunCli(const std::string& args) {
   for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) run.out.append(buf, n);
   const int status = pclose(pipe);
   run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.err = ReadAll(err);
+  fs::remove(err);
   return run;
 }
 
@@ -64,7 +71,8 @@ TEST_F(CliProgram, DumpMatchesTheGoldenFiles) {
     std::string input, golden;
   } cases[] = {
       {Quoted(kData / "all_kinds.txt"), "all_kinds.dump.json"},
-      {Quoted(dir_ / "missing.txt"), "missing.dump.json"},
+      // nothing but the defaults
+      {Quoted(kData / "hq_only.txt"), "hq_only.dump.json"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.golden);
@@ -77,8 +85,9 @@ TEST_F(CliProgram, DumpMatchesTheGoldenFiles) {
 TEST_F(CliProgram, GridPrintsOneLinePerColumn) {
   const fs::path host = Host("cn0 4 4 1 1\r\nch 0 0 1 0 \"A\x83\x5c\r\n");
   EXPECT_EQ(RunCli("grid " + Quoted(host)).out, "1\tA\t0.5\n2\t\x83\x5c\t1\n");
-  const fs::path empty = Host("hq\r\n");
-  EXPECT_EQ(RunCli("grid " + Quoted(empty)).out, "1\t\x81\x40\t0\n");
+  // ﾊﾞｯ: the voiced mark is one column with its kana, as in the window
+  const fs::path kana = Host("cn0 4 4 1 1\r\nch 0 0 1 0 \"\xca\xde\xaf\r\n");
+  EXPECT_EQ(RunCli("grid " + Quoted(kana)).out, "1\t\xca\xde\t1\n2\t\xaf\t0.5\n");
 }
 
 TEST_F(CliProgram, SplitWritesInPlaceOrToOut) {
@@ -109,32 +118,69 @@ TEST_F(CliProgram, SplitOfTheSampleKeepsItsDimensionValue) {
   EXPECT_EQ(written.substr(written.size() - value.size()), value);
 }
 
-TEST_F(CliProgram, ExitCodes) {
+// Every failure has its exit code and says what and why; none writes
+// anything on standard output, or touches a file.
+TEST_F(CliProgram, ExitCodesAndMessages) {
   const fs::path text = Host("ch 0 0 1 0 \"AB\r\n");
   const fs::path noText = dir_ / "none.txt";
   std::ofstream(noText, std::ios::binary) << "hq\r\nci 0 0 1\r\n";
+  const fs::path missing = dir_ / "missing.txt";
+  const fs::path readOnly = dir_ / "read only.txt";
+  std::ofstream(readOnly, std::ios::binary) << "old";
+  fs::permissions(readOnly, fs::perms::owner_read);
+  fs::create_directory(dir_ / "folder");
+  const std::string noSuchFile = std::make_error_code(std::errc::no_such_file_or_directory).message();
   struct Case {
     const char* name;
     std::string args;
     int code;
+    std::string message;  // what standard error holds
   } cases[] = {
-      {"no command", "", 2},
-      {"unknown command", "frobnicate x", 2},
-      {"dump without file", "dump", 2},
-      {"no text", "split " + Quoted(noText), 1},
-      {"column beyond the text", "split " + Quoted(text) + " --spacing 3=1", 2},
-      {"column 0", "split " + Quoted(text) + " --spacing 0=1", 2},
-      {"spacing without =", "split " + Quoted(text) + " --spacing 1", 2},
-      {"unknown option", "split " + Quoted(text) + " --fast", 2},
-      {"unwritable output", "split " + Quoted(text) + " -o " + Quoted(dir_ / "no/such/dir"), 3},
+      {"no command", "", 2, "usage:"},
+      {"unknown command", "frobnicate x", 2, "usage:"},
+      {"dump without file", "dump", 2, "usage:"},
+      {"column beyond the text", "split " + Quoted(text) + " --spacing 3=1", 2, "no data column 3"},
+      {"column 0", "split " + Quoted(text) + " --spacing 0=1", 2, "usage:"},
+      {"spacing without =", "split " + Quoted(text) + " --spacing 1", 2, "usage:"},
+      {"unknown option", "split " + Quoted(text) + " --fast", 2, "usage:"},
+      {"dump of a missing file", "dump " + Quoted(missing), 1,
+       "cannot read " + missing.string() + ": " + noSuchFile},
+      {"grid of a missing file", "grid " + Quoted(missing), 1, "cannot read"},
+      {"split of a missing file", "split " + Quoted(missing), 1, "cannot read"},
+      {"a folder to read", "dump " + Quoted(dir_), 1,
+       ": " + std::make_error_code(std::errc::is_a_directory).message()},
+      {"grid of no text", "grid " + Quoted(noText), 1, noText.string() + " holds no text"},
+      {"split of no text", "split " + Quoted(noText), 1, "holds no text"},
+      {"output into a missing folder", "split " + Quoted(text) + " -o " + Quoted(dir_ / "no/such"), 3,
+       "cannot write " + (dir_ / "no/such").string() + ": " + noSuchFile},
+      {"a folder in the way of the output", "split " + Quoted(text) + " -o " + Quoted(dir_ / "folder"), 3,
+       std::make_error_code(std::errc::is_a_directory).message()},
+      {"a read-only output", "split " + Quoted(text) + " -o " + Quoted(readOnly), 3,
+       std::make_error_code(std::errc::permission_denied).message()},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(RunCli(c.args).code, c.code);
+    const CliResult run = RunCli(c.args);
+    EXPECT_EQ(run.code, c.code);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
   }
-  // none of the failures touched the input
   EXPECT_EQ(ReadAll(text), "ch 0 0 1 0 \"AB\r\n");
   EXPECT_EQ(ReadAll(noText), "hq\r\nci 0 0 1\r\n");
+  EXPECT_EQ(ReadAll(readOnly), "old");
+}
+
+// A spacing typed with full-width digits reads as the window reads it.
+TEST_F(CliProgram, FullWidthSpacingsAsTheWindowTakesThem) {
+  const fs::path host = Host("ch 0 0 1 0 \"AB\r\n");
+  ASSERT_EQ(RunCli("split " + Quoted(host) + " -o " + Quoted(dir_ / "ascii.txt") + " --spacing 1=-2.5").code, 0);
+  ASSERT_EQ(RunCli("split " + Quoted(host) + " -o " + Quoted(dir_ / "wide.txt") +
+                   " --spacing 1=\xef\xbc\x8d\xef\xbc\x92\xef\xbc\x8e\xef\xbc\x95")  // －２．５
+                .code,
+            0);
+  EXPECT_EQ(ReadAll(dir_ / "wide.txt"), ReadAll(dir_ / "ascii.txt"));
+  // A is 1.5 wide at text type 1: B starts 2.5 behind its end
+  EXPECT_NE(ReadAll(dir_ / "ascii.txt").find("ch -1 0 1 0 \"B"), std::string::npos);
 }
 
 }  // namespace
