@@ -16,6 +16,19 @@ constexpr std::string_view kFullWidthSpace = "\x81\x40";
 constexpr std::string_view kHeadingChar = "\x95\xb6\x8e\x9a";                    // 文字
 constexpr std::string_view kHeadingSpacing = "\x8c\xe3\x82\xcc\x8a\xd4\x8a\x75";  // 後の間隔
 
+// ｦ..ﾝ: the half-width katakana (small ones and the long vowel mark
+// included) that a voiced mark can follow.
+bool IsHalfWidthKana(char c) noexcept {
+  const auto b = static_cast<unsigned char>(c);
+  return b >= 0xA6 && b <= 0xDD;
+}
+
+// ﾞ and ﾟ.
+bool IsHalfWidthSoundMark(char c) noexcept {
+  const auto b = static_cast<unsigned char>(c);
+  return b == 0xDE || b == 0xDF;
+}
+
 }  // namespace
 
 std::string DisplayFontName(std::string_view fontName) {
@@ -31,7 +44,13 @@ std::string DisplayFontName(std::string_view fontName) {
 std::vector<std::string_view> SplitCharacters(std::string_view text) {
   std::vector<std::string_view> characters;
   for (std::size_t pos = 0; pos < text.size();) {
-    const std::size_t length = text::CharLengthAt(text, pos);
+    std::size_t length = text::CharLengthAt(text, pos);
+    // A half-width voiced or semi-voiced mark belongs to the kana before it:
+    // apart, a reader sees a mark standing alone.
+    if (length == 1 && pos + 1 < text.size() && IsHalfWidthKana(text[pos]) &&
+        IsHalfWidthSoundMark(text[pos + 1])) {
+      length = 2;
+    }
     characters.push_back(text.substr(pos, length));
     pos += length;
   }

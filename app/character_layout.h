@@ -20,8 +20,10 @@ namespace rupena::app {
 // "ＭＳ ゴシック"; a name without them is returned unchanged.
 std::string DisplayFontName(std::string_view fontName);
 
-// The characters of a text in order, each one or two bytes (a lead byte and
-// the byte after it), as the grid shows them.
+// The characters of a text in order, as the grid shows them: a lead byte
+// and the byte after it, a half-width kana with the voiced or semi-voiced
+// mark after it (ﾊﾞ, ﾍﾟ), or one byte. Two bytes count as a full-width
+// character.
 std::vector<std::string_view> SplitCharacters(std::string_view text);
 
 // The spacing a character gets before the user changes it: half the text's

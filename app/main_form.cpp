@@ -21,6 +21,12 @@ constexpr std::string_view kProcessing = "\x8f\x88\x97\x9d\x92\x86\x82\xc5\x82\x
 constexpr std::string_view kGenerating =
     "\x83\x74\x83\x40\x83\x43\x83\x8b\x90\xb6\x90\xac\x92\x86\x82\xc5\x82\xb7";  // ファイル生成中です
 
+// 寸法値は分解できません（寸法図形はそのまま残ります）: the user picked
+// dimension values alone, which are not split; OK leaves them as they are.
+constexpr std::string_view kDimensionsOnly =
+    "\x90\xa1\x96\x40\x92\x6c\x82\xcd\x95\xaa\x89\xf0\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x81\x69"
+    "\x90\xa1\x96\x40\x90\x7d\x8c\x60\x82\xcd\x82\xbb\x82\xcc\x82\xdc\x82\xdc\x8e\x63\x82\xe8\x82\xdc\x82\xb7\x81\x6a";
+
 // "ほかの文字列 N 個はそのまま残ります": OK deletes nothing else the user picked.
 std::string KeptTextsNotice(int count) {
   std::string notice = "\x82\xd9\x82\xa9\x82\xcc\x95\xb6\x8e\x9a\x97\xf1 ";
@@ -30,6 +36,13 @@ std::string KeptTextsNotice(int count) {
 }
 
 }  // namespace
+
+std::string WriteFailureMessage(std::string_view fileName, std::string_view reason) {
+  std::string message(fileName);
+  message += " \x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd\x81\x46";  // に書き込めませんでした：
+  message += reason;
+  return message;
+}
 
 MainForm::MainForm(FormView& view, const std::filesystem::path& exePath)
     : view_(view),
@@ -54,10 +67,15 @@ void MainForm::OnShown() {
   view_.RedrawPickedTextNow();
   FillSpacingGrid(picked, view_.Grid());
   if (picked != nullptr) {
-    if (const int kept = KeptTextCount(drawing_, kPickedIndex); kept > 0) {
-      view_.SetStatus(KeptTextsNotice(kept));
-    }
+    if (const int kept = KeptTextCount(drawing_, kPickedIndex); kept > 0) SetStatus(KeptTextsNotice(kept));
+  } else if (!drawing_.dimensions.empty()) {
+    SetStatus(kDimensionsOnly);
   }
+}
+
+void MainForm::SetStatus(std::string_view caption) {
+  status_ = caption;
+  view_.SetStatus(caption);
 }
 
 void MainForm::OnWidthSliderMoved(int position) {
@@ -68,19 +86,25 @@ void MainForm::OnWidthSliderMoved(int position) {
 
 void MainForm::OnOk() {
   if (closed_) return;
-  closed_ = true;
-  WritePosition(positionPath_, view_.Position());
   const exchange::TextRecord* picked = Picked();
-  if (picked == nullptr) {
-    view_.Close();
-    return;
+  if (picked != nullptr) {
+    view_.SetStatus(kProcessing);
+    exchange::ExchangeWriter writer(drawing_);
+    const std::vector<double> spacings = GridSpacings(view_.Grid());
+    EmitSeparatedText(writer, drawing_, kPickedIndex, PlaceCharacters(*picked, spacings));
+    if (const std::error_code failed = writer.WriteFile(exchangePath_)) {
+      // The host's file is as it was; the user, told why, may free the way
+      // and try again, or cancel.
+      view_.SetStatus(status_);
+      view_.ReportWriteFailure(kExchangeFileName, failed);
+      return;
+    }
+    view_.SetStatus(kGenerating);
   }
-  view_.SetStatus(kProcessing);
-  exchange::ExchangeWriter writer(drawing_);
-  const std::vector<double> spacings = GridSpacings(view_.Grid());
-  EmitSeparatedText(writer, drawing_, kPickedIndex, PlaceCharacters(*picked, spacings));
-  writer.WriteFile(exchangePath_);  // on failure the host's file stays as it was
-  view_.SetStatus(kGenerating);
+  closed_ = true;
+  // Stored only now, so that an OK that could not write leaves both files
+  // as they were.
+  WritePosition(positionPath_, view_.Position());
   view_.Close();
 }
 

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
+#include <system_error>
 
 #include "app/position_file.h"
 #include "app/spacing_grid.h"
@@ -22,12 +24,20 @@ class FormView {
   virtual void SetPickedText(std::string_view caption) = 0;
   virtual void RedrawPickedTextNow() = 0;
   virtual void SetStatus(std::string_view caption) = 0;  // shown at once
+  // Tells the user that the file `fileName` could not be written and why
+  // (WriteFailureMessage, with the system's own words for `reason`), and
+  // returns once they have read it.
+  virtual void ReportWriteFailure(std::string_view fileName, std::error_code reason) = 0;
   virtual void MoveTo(WindowPosition position) = 0;
   virtual WindowPosition Position() const = 0;
   virtual void Close() = 0;
 };
 
 inline constexpr std::string_view kExchangeFileName = "JWC_TEMP.TXT";
+
+// "<fileName> に書き込めませんでした：<reason>", in CP932 as `fileName` and
+// `reason` are.
+std::string WriteFailureMessage(std::string_view fileName, std::string_view reason);
 inline constexpr int kMinCellWidth = 5;
 inline constexpr int kMaxCellWidth = 100;
 inline constexpr int kInitialCellWidth = 32;
@@ -53,10 +63,13 @@ class MainForm {
   // The text that is split: the first one handed over, or none.
   const exchange::TextRecord* Picked() const noexcept;
 
+  void SetStatus(std::string_view caption);
+
   FormView& view_;
   std::filesystem::path exchangePath_;
   std::filesystem::path positionPath_;
   exchange::Drawing drawing_;
+  std::string status_ = "\x81\x40";  // what the status line says until OK; a full-width space at first
   bool closed_ = false;  // OK and Cancel each end the run; a second one is ignored
 };
 

@@ -25,6 +25,7 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "app/main_form.h"
@@ -51,6 +52,10 @@ class JobView final : public rupena::app::FormView {
   void SetPickedText(std::string_view) override {}
   void RedrawPickedTextNow() override {}
   void SetStatus(std::string_view) override {}
+  void ReportWriteFailure(std::string_view, std::error_code reason) override {
+    std::cerr << reason.message() << '\n';
+    Fail("OK could not write the exchange file");
+  }
   void MoveTo(rupena::app::WindowPosition p) override { position = p; }
   rupena::app::WindowPosition Position() const override { return position; }
   void Close() override { closed = true; }

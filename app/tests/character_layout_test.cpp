@@ -66,6 +66,13 @@ TEST(GridFilling, CharactersByTheirBytes) {
       {"trail bytes that look like ASCII", "\x83\x5c\x95\x5c=\x81\x81", {"\x83\x5c", "\x95\x5c", "=", "\x81\x81"}},
       {"a lead byte at the very end stands alone", "A\x82", {"A", "\x82"}},
       {"half-width katakana are one byte each", "\xb6\xc5", {"\xb6", "\xc5"}},
+      // ﾊﾞﾙｺﾆｰ ﾍﾟﾝｷ: each mark stays with the kana before it
+      {"voiced and semi-voiced marks join their kana", "\xca\xde\xd9\xba\xc6\xb0 \xcd\xdf\xdd\xb7",
+       {"\xca\xde", "\xd9", "\xba", "\xc6", "\xb0", " ", "\xcd\xdf", "\xdd", "\xb7"}},
+      {"a mark at the start stands alone", "\xde\xca", {"\xde", "\xca"}},
+      {"a mark after a full-width character stands alone", "\x82\xa0\xde", {"\x82\xa0", "\xde"}},
+      {"a mark after a mark stands alone", "\xca\xde\xde", {"\xca\xde", "\xde"}},
+      {"a mark after half-width punctuation stands alone", "\xa5\xde", {"\xa5", "\xde"}},
       {"empty", "", {}},
   };
   for (const Case& c : cases) {
@@ -147,6 +154,9 @@ TEST(PlacedCharacters, WorkedExampleAndItsEdges) {
       {"a text without direction writes nothing",
        Text("AB", 2, 0, 0, 0), {0, 0},
        {{"A", 10, 20, 1, false}, {"B", 11, 20, 1, false}}},
+      {"a kana with its mark advances a full width, with the full spacing",
+       Text("\xc3\xde\xaf", 4, 1, 1, 0), {},
+       {{"\xc3\xde", 10, 20, 5, true}, {"\xaf", 15, 20, 2.5, true}}},
       {"a rotated text goes along its direction, whatever the vector's length",
        Text("AB", 2, 0, -30, 40), {4, 0},
        {{"A", 10, 20, 5, true}, {"B", 10 - 3, 20 + 4, 1, true}}},

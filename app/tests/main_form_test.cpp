@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "exchange/drawing.h"
@@ -35,6 +36,9 @@ class FakeView final : public rupena::app::FormView {
     position = p;
     Log("move " + std::to_string(p.left) + "," + std::to_string(p.top));
   }
+  void ReportWriteFailure(std::string_view fileName, std::error_code reason) override {
+    Log("failed " + std::string(fileName) + ": " + reason.message());
+  }
   WindowPosition Position() const override { return position; }
   void Close() override { Log("close"); }
 
@@ -61,6 +65,12 @@ const std::string kGenerating =
 const std::string kTwoStay =
     "\x82\xd9\x82\xa9\x82\xcc\x95\xb6\x8e\x9a\x97\xf1 2 "
     "\x8c\xc2\x82\xcd\x82\xbb\x82\xcc\x82\xdc\x82\xdc\x8e\x63\x82\xe8\x82\xdc\x82\xb7";
+const std::string kOneStays =
+    "\x82\xd9\x82\xa9\x82\xcc\x95\xb6\x8e\x9a\x97\xf1 1 "
+    "\x8c\xc2\x82\xcd\x82\xbb\x82\xcc\x82\xdc\x82\xdc\x8e\x63\x82\xe8\x82\xdc\x82\xb7";
+const std::string kDimensionsOnly =
+    "\x90\xa1\x96\x40\x92\x6c\x82\xcd\x95\xaa\x89\xf0\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x81\x69"
+    "\x90\xa1\x96\x40\x90\x7d\x8c\x60\x82\xcd\x82\xbb\x82\xcc\x82\xdc\x82\xdc\x8e\x63\x82\xe8\x82\xdc\x82\xb7\x81\x6a";
 const std::string kDimension = "msg\r\n 1 2 3 4\r\ncs 0 0 1 0 \"1,820\r\n#\r\n";
 
 class Lifecycle : public ::testing::Test {
@@ -100,15 +110,16 @@ TEST_F(Lifecycle, ShownLoadsPlacesFillsAndCountsTheTextsThatStay) {
   EXPECT_EQ(view_.grid.Cell(2, 0), "B");
 }
 
-// Dimension values alone hold no text to split: nothing is deleted either.
-TEST_F(Lifecycle, NothingHandedOverShowsTheNoticeAndOkWritesOnlyThePosition) {
+// Dimension values alone hold no text to split: the status line says so, and
+// OK deletes nothing either.
+TEST_F(Lifecycle, OnlyDimensionValuesSayWhyAndOkWritesOnlyThePosition) {
   const std::string host = "hq\r\nci 0 0 5\r\n" + kDimension;
   Host(host);
   rupena::app::MainForm form(view_, Exe());
   form.OnShown();
   EXPECT_EQ(view_.calls, (std::vector<std::string>{"move 0,0", "font " + kMsGothic,
                                                    "caption " + kNothingPicked,
-                                                   "redraw label"}));
+                                                   "redraw label", "status " + kDimensionsOnly}));
   ASSERT_EQ(view_.grid.ColCount(), 2);
   EXPECT_EQ(view_.grid.Cell(1, 0), "\x81\x40");
   view_.calls.clear();
@@ -122,12 +133,13 @@ TEST_F(Lifecycle, NothingHandedOverShowsTheNoticeAndOkWritesOnlyThePosition) {
 TEST_F(Lifecycle, MissingExchangeFileBehavesAsNothingPicked) {
   rupena::app::MainForm form(view_, Exe());
   form.OnShown();
+  EXPECT_EQ(view_.calls.back(), "redraw label");  // and no status
   form.OnOk();
   EXPECT_FALSE(fs::exists(Exchange()));
   EXPECT_EQ(view_.calls.back(), "close");
 }
 
-TEST_F(Lifecycle, OkSavesPositionWritesThenReportsAndCloses) {
+TEST_F(Lifecycle, OkWritesThenSavesThePositionAndCloses) {
   Host("hq\r\nch 0 0 1 0 \"AB\r\n");
   rupena::app::MainForm form(view_, Exe());
   form.OnShown();
@@ -178,18 +190,36 @@ TEST_F(Lifecycle, SliderSetsDataColumnsAndKeepsTheHeading) {
   }
 }
 
-TEST_F(Lifecycle, UnwritableFolderStillCloses) {
-  Host("ch 0 0 1 0 \"AB\r\n");
+// An OK that cannot write says why and leaves the window open, the host's
+// file and the position as they were; once the way is free, OK writes.
+TEST_F(Lifecycle, FailedWriteIsReportedAndOkCanBeRetried) {
+  const std::string host = "ch 0 0 1 0 \"AB\r\nch 5 5 1 0 \"C\r\n";
+  Host(host);
   rupena::app::MainForm form(view_, Exe());
   form.OnShown();
-  // the exchange file's name is taken by a folder: neither file can be written
-  fs::remove(Exchange());
-  fs::create_directory(Exchange());
-  fs::create_directory(Dat());
+  view_.grid.SetCell(1, 1, "3");
+  const auto writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  fs::permissions(Exchange(), writable, fs::perm_options::remove);
+  view_.calls.clear();
+  form.OnOk();
+  const std::string reason = std::make_error_code(std::errc::permission_denied).message();
+  EXPECT_EQ(view_.calls, (std::vector<std::string>{"status " + kProcessing, "status " + kOneStays,
+                                                   "failed JWC_TEMP.TXT: " + reason}));
+  EXPECT_EQ(ReadAll(Exchange()), host);
+  EXPECT_FALSE(fs::exists(Dat()));
+
+  fs::permissions(Exchange(), fs::perms::owner_write, fs::perm_options::add);
+  view_.calls.clear();
   form.OnOk();
   EXPECT_EQ(view_.calls.back(), "close");
-  EXPECT_TRUE(fs::is_directory(Exchange()));
-  EXPECT_TRUE(fs::is_empty(Exchange()));
+  EXPECT_NE(ReadAll(Exchange()).find("ch 4.5 0 1 0 \"B"), std::string::npos);  // the cell as it was left
+  EXPECT_TRUE(fs::exists(Dat()));
+}
+
+TEST(WriteFailure, MessageNamesTheFileAndTheReason) {
+  EXPECT_EQ(rupena::app::WriteFailureMessage("JWC_TEMP.TXT", "Access denied."),
+            "JWC_TEMP.TXT \x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1\x82\xc5\x82\xb5"
+            "\x82\xbd\x81\x46" "Access denied.");
 }
 
 }  // namespace

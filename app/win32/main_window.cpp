@@ -8,6 +8,7 @@
 #include "app/window_placement.h"
 
 #include "app/win32/cp932.h"
+#include "app/win32/system_error_text.h"
 #include "app/win32/main_window_ids.h"
 
 namespace rupena::win32 {
@@ -355,6 +356,12 @@ app::WindowPosition MainWindow::Position() const {
   RECT r{};
   GetWindowRect(Handle(), &r);
   return {r.left, r.top};
+}
+
+void MainWindow::ReportWriteFailure(std::string_view fileName, std::error_code reason) {
+  const std::string message =
+      app::WriteFailureMessage(fileName, WideToCp932(SystemErrorText(reason)));
+  MessageBoxW(Handle(), Cp932ToWide(message).c_str(), kCaption, MB_OK | MB_ICONERROR);
 }
 
 void MainWindow::Close() { DestroyWindow(Handle()); }

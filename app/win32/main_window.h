@@ -85,6 +85,7 @@ class MainWindow final : public WindowBase, private app::FormView {
   void SetPickedText(std::string_view caption) override;
   void RedrawPickedTextNow() override;
   void SetStatus(std::string_view caption) override;
+  void ReportWriteFailure(std::string_view fileName, std::error_code reason) override;
   void MoveTo(app::WindowPosition position) override;
   app::WindowPosition Position() const override;
   void Close() override;

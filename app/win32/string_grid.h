@@ -17,15 +17,16 @@
 // Keyboard: arrows and Tab move the current cell (Shift+arrows extend the
 // selection); typing a character opens the in-place editor with it, F2 or a
 // double click with the cell's text. In the editor Enter stores the text and
-// then posts the parent's default command (IDOK) to it, Esc drops the typing
-// and posts IDCANCEL, so the grid never swallows the window's OK and Cancel.
-// Ctrl+Enter stores the typed text (or, without the editor, the current
-// cell's) into every selected cell and presses nothing. Delete empties the
-// selected cells; Ctrl+C (WM_COPY) copies them as tab-separated lines,
-// Ctrl+V (WM_PASTE) stores the values of the clipboard's text into the
+// makes the next cell to the right current (the last one stays), Esc drops
+// the typing and closes the editor; neither reaches the window. With the
+// editor closed, Enter and Esc are the dialog manager's, the window's OK and
+// Cancel. Ctrl+Enter stores the typed text (or, without the editor, the
+// current cell's) into every selected cell and presses nothing. Delete
+// empties the selected cells; Ctrl+C (WM_COPY) copies them as tab-separated
+// lines, Ctrl+V (WM_PASTE) stores the values of the clipboard's text into the
 // current cell and those right of it. An Enter that ends an input method's
-// composition never posts IDOK. Only cells outside the heading row and
-// column can be current, selected or edited.
+// composition is the composition's alone. Only cells outside the heading row
+// and column can be current, selected or edited.
 //
 // Mouse: click and drag select a range; dragging a column's right border in
 // the heading row resizes it. The data columns scroll horizontally under the
@@ -136,7 +137,6 @@ class StringGrid final : public WindowBase, private CellEditor::Grid {
   bool StoreTyped(int col, int row, std::wstring_view text);
   bool StoreInSelection(std::wstring_view text);
   void NotifyCellsChanged() const;
-  void ForwardCommand(int id) const;
 
   // string_grid_keys.cpp: the keyboard and the current cell.
   LRESULT DialogCode(const MSG* message) override;

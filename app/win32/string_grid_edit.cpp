@@ -47,13 +47,16 @@ void StringGrid::OnEditorKey(UINT key) {
         const bool typed = StoreEdit();
         if (StoreInSelection(CellText(CurrentCol(), CurrentRow())) || typed) NotifyCellsChanged();
       } else {
+        // The cell is stored and the next one to the right becomes current,
+        // as in a spreadsheet: several cells are typed, looked at, and only
+        // then confirmed with OK.
         CommitEdit();
-        ForwardCommand(IDOK);
+        MoveTo(CurrentCol() + 1, CurrentRow(), false);
       }
       break;
     case VK_ESCAPE:
+      // The typing goes, the cell keeps the text it had, the window stays.
       CancelEdit();
-      ForwardCommand(IDCANCEL);
       break;
     default:
       CommitEdit();
@@ -85,20 +88,6 @@ void StringGrid::NotifyCellsChanged() const {
   const int id = GetDlgCtrlID(Handle());
   SendMessageW(parent, WM_COMMAND, MAKEWPARAM(id, GN_CELLSCHANGED),
                reinterpret_cast<LPARAM>(Handle()));
-}
-
-// Posted, not sent: the parent's OK handler may destroy this window, which it
-// must not do while the editor's window procedure is still on the stack.
-void StringGrid::ForwardCommand(int id) const {
-  const HWND parent = GetParent(Handle());
-  if (parent == nullptr) return;
-  if (id == IDOK) {
-    const LRESULT defaultId = SendMessageW(parent, DM_GETDEFID, 0, 0);
-    if (HIWORD(defaultId) == DC_HASDEFID) id = LOWORD(defaultId);
-  }
-  const HWND button = GetDlgItem(parent, id);
-  if (button != nullptr && !IsWindowEnabled(button)) return;
-  PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
 }
 
 }  // namespace rupena::win32

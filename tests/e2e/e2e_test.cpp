@@ -107,7 +107,9 @@ TEST_F(Tool, OkWithDefaultSpacingsWritesWhatTheCliWrites) {
   EXPECT_TRUE(fs::exists(folder.Dat()));
 }
 
-TEST_F(Tool, SpacingTypedIntoACellAndConfirmedWithEnter) {
+// Enter stores the cell and makes the next one current; only the next Enter,
+// with no cell open, is OK.
+TEST_F(Tool, SpacingTypedIntoACellThenEnterTwice) {
   ProgramFolder folder(kTool, L"rupena typed");
   WriteFileBytes(folder.Exchange(), kPicked);
   auto run = Start(folder);
@@ -127,6 +129,12 @@ TEST_F(Tool, SpacingTypedIntoACellAndConfirmedWithEnter) {
   run->TypeChar(L'5');
   ASSERT_TRUE(WaitUntil([&] { return WindowText(run->Focus()) == L"3.5"; }));
   run->TypeKey(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] {
+    return SendMessageW(grid, GM_GETCURCELL, 0, 0) == MAKELRESULT(3, 1) &&
+           SendMessageW(grid, GM_ISEDITING, 0, 0) == 0;
+  }));
+  EXPECT_FALSE(run->WaitForExit(std::chrono::milliseconds(200)).has_value());
+  run->TypeKey(VK_RETURN);
   ExpectEnds(*run);
   EXPECT_EQ(ReadFileBytes(folder.Exchange()), CliSplit(kPicked, {L"--spacing", L"2=3.5"}));
   // A at 10, あ at 12.5, B at 12.5 + 3.5 + 4
@@ -139,7 +147,12 @@ TEST_F(Tool, CancelEscAndTheCloseBoxLeaveBothFilesAlone) {
     void (*act)(RunningWindow&);
   } cases[] = {
       {"Cancel button", [](RunningWindow& r) { r.ClickButton(kIdCancel); }},
-      {"Esc", [](RunningWindow& r) { r.TypeKey(VK_ESCAPE); }},
+      // the first Esc closes the cell, the second is Cancel
+      {"Esc", [](RunningWindow& r) {
+         r.TypeKey(VK_ESCAPE);
+         WaitUntil([&] { return SendMessageW(r.Control(kIdSpacingGrid), GM_ISEDITING, 0, 0) == 0; });
+         r.TypeKey(VK_ESCAPE);
+       }},
       {"Alt+N", [](RunningWindow& r) { r.PostChar(r.Focus(), L'n', true); }},
       {"close box", [](RunningWindow& r) { PostMessageW(r.Main(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
       {"Alt+F4", [](RunningWindow& r) { r.PostKey(r.Focus(), VK_F4, true); }},
@@ -165,6 +178,28 @@ TEST_F(Tool, CancelEscAndTheCloseBoxLeaveBothFilesAlone) {
     EXPECT_EQ(ReadFileBytes(folder.Exchange()), kPicked);
     EXPECT_EQ(ReadFileBytes(folder.Dat()), "33\r\n44\r\n");
   }
+}
+
+// Esc gives the open cell back its text and leaves the window open; a cell
+// stored before stays stored.
+TEST_F(Tool, EscInACellRestoresItAndTheWindowStays) {
+  ProgramFolder folder(kTool, L"rupena esc");
+  auto run = StartOnGrid(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  const HWND grid = run->Control(kIdSpacingGrid);
+  run->TypeChar(L'1');
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(run->Focus()) == L"1"; }));
+  run->TypeKey(VK_TAB);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(grid, GM_GETCURCELL, 0, 0) == MAKELRESULT(2, 1); }));
+  run->TypeChar(L'9');
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(run->Focus()) == L"9"; }));
+  run->TypeKey(VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(grid, GM_ISEDITING, 0, 0) == 0; }));
+  EXPECT_EQ(WindowText(grid), L"1");  // the second cell's own text again
+  EXPECT_FALSE(run->WaitForExit(std::chrono::milliseconds(200)).has_value());
+  run->ClickButton(kIdOk);
+  ExpectEnds(*run);
+  EXPECT_EQ(ReadFileBytes(folder.Exchange()), CliSplit(kPicked, {L"--spacing", L"1=1"}));
 }
 
 TEST_F(Tool, AltYIsOk) {
@@ -418,17 +453,67 @@ TEST_F(Tool, BadInputStillShowsTheWindowAndEndsCleanly) {
   }
 }
 
-TEST_F(Tool, UnwritableFilesAtOkLeaveTheExchangeFileAsItWas) {
+// The position file is a convenience: when it cannot be written, OK still
+// writes the result and ends, silently.
+TEST_F(Tool, UnwritablePositionFileDoesNotStopOk) {
   ProgramFolder folder(kTool, L"rupena unwritable");
   WriteFileBytes(folder.Exchange(), kPicked);
-  // folders in the way of the position file and of the temporary output
   fs::create_directory(folder.Dat());
-  fs::create_directory(folder.Exchange().wstring() + L".~tmp");
   auto run = Start(folder);
   ASSERT_NE(run->Main(), nullptr);
   run->ClickButton(kIdOk);
   ExpectEnds(*run);
+  EXPECT_EQ(ReadFileBytes(folder.Exchange()), CliSplit(kPicked));
+}
+
+// The message box the tool shows over its window, once it is up.
+HWND MessageBoxOver(HWND owner) {
+  HWND box = nullptr;
+  WaitUntil([&] {
+    for (box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box != nullptr;
+         box = FindWindowExW(nullptr, box, L"#32770", nullptr)) {
+      if (GetWindow(box, GW_OWNER) == owner && IsWindowVisible(box)) return true;
+    }
+    return false;
+  });
+  return box;
+}
+
+std::wstring WindowsMessage(DWORD error) {
+  wchar_t buffer[512] = {};
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                 error, 0, buffer, 512, nullptr);
+  std::wstring text(buffer, n);
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
+    text.pop_back();
+  }
+  return text;
+}
+
+// OK that cannot write says why, in the system's words, and leaves the user
+// in the window with the host's file and the position as they were; once
+// the file may be written, OK writes it.
+TEST_F(Tool, OkThatCannotWriteSaysWhyAndStays) {
+  ProgramFolder folder(kTool, L"rupena read only");
+  auto run = StartOnGrid(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  ASSERT_TRUE(SetFileAttributesW(folder.Exchange().c_str(), FILE_ATTRIBUTE_READONLY));
+  run->ClickButton(kIdOk);
+  const HWND box = MessageBoxOver(run->Main());
+  ASSERT_NE(box, nullptr) << "no message box";
+  EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)),
+            L"JWC_TEMP.TXT に書き込めませんでした：" + WindowsMessage(ERROR_ACCESS_DENIED));
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+  EXPECT_FALSE(run->WaitForExit(std::chrono::milliseconds(200)).has_value());
   EXPECT_EQ(ReadFileBytes(folder.Exchange()), kPicked);
+  EXPECT_FALSE(fs::exists(folder.Dat()));
+
+  ASSERT_TRUE(SetFileAttributesW(folder.Exchange().c_str(), FILE_ATTRIBUTE_NORMAL));
+  run->ClickButton(kIdOk);
+  ExpectEnds(*run);
+  EXPECT_EQ(ReadFileBytes(folder.Exchange()), CliSplit(kPicked));
+  EXPECT_TRUE(fs::exists(folder.Dat()));
 }
 
 // The cell under the mouse, in the grid's client pixels.
@@ -459,6 +544,9 @@ TEST_F(Tool, FullWidthDigitsAsAnInputMethodCommitsThem) {
   for (const wchar_t ch : std::wstring(L"１．５")) run->TypeChar(ch);
   ASSERT_TRUE(WaitUntil([&] { return WindowText(run->Focus()) == L"１．５"; }));
   run->TypeKey(VK_RETURN);
+  const HWND grid = run->Control(kIdSpacingGrid);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(grid, GM_ISEDITING, 0, 0) == 0; }));
+  run->ClickButton(kIdOk);
   ExpectEnds(*run);
   EXPECT_EQ(ReadFileBytes(folder.Exchange()), CliSplit(kPicked, {L"--spacing", L"1=1.5"}));
 }

@@ -258,17 +258,28 @@ TEST_F(StringGridTest, HeadingBytesComeBackUnchanged) {
   EXPECT_EQ(grid_.CellBytes(2, 1), "\xed\x40");
 }
 
-TEST_F(StringGridTest, EnterStoresTheTypingBeforeTheParentSeesIdOk) {
+// Enter in the editor stores the cell and goes on to the next one, the last
+// one staying current; only an Enter with the editor closed is OK.
+TEST_F(StringGridTest, EnterInTheEditorStoresAndMovesRight) {
   Type(L"1.5");
   ASSERT_TRUE(grid_.IsEditing());
   EXPECT_EQ(Send(GM_ISEDITING), TRUE);
   Key(VK_RETURN);
+  EXPECT_TRUE(commands_.empty());
+  EXPECT_FALSE(grid_.IsEditing());
+  EXPECT_EQ(GetFocus(), grid_.Handle());
+  EXPECT_EQ(grid_.CellBytes(1, 1), "1.5");
+  EXPECT_EQ(grid_.CurrentCol(), 2);
+  ASSERT_TRUE(grid_.SetCurrentCell(3, 1));
+  Type(L"7");
+  Key(VK_RETURN);
+  EXPECT_EQ(grid_.CellBytes(3, 1), "7");
+  EXPECT_EQ(grid_.CurrentCol(), 3);
+  EXPECT_TRUE(commands_.empty());
+  Key(VK_RETURN);
   ASSERT_EQ(commands_.size(), 1u);
   EXPECT_EQ(commands_[0].id, IDOK);
   EXPECT_EQ(commands_[0].spacingBytes, "1.5");
-  EXPECT_FALSE(grid_.IsEditing());
-  EXPECT_EQ(GetFocus(), grid_.Handle());
-  EXPECT_EQ(WindowText(), L"1.5");
 }
 
 TEST_F(StringGridTest, EnterWithoutEditorIsTheParentsOk) {
@@ -278,13 +289,18 @@ TEST_F(StringGridTest, EnterWithoutEditorIsTheParentsOk) {
   EXPECT_EQ(commands_[0].spacingBytes, "0.5");
 }
 
-TEST_F(StringGridTest, EscapeDropsTheTypingAndIsTheParentsCancel) {
+// Esc in the editor gives the cell back its text and closes the editor;
+// only an Esc with the editor closed is Cancel.
+TEST_F(StringGridTest, EscapeInTheEditorDropsTheTypingOnly) {
   Type(L"9");
+  Key(VK_ESCAPE);
+  EXPECT_TRUE(commands_.empty());
+  EXPECT_EQ(grid_.CellBytes(1, 1), "0.5");
+  EXPECT_FALSE(grid_.IsEditing());
+  EXPECT_EQ(GetFocus(), grid_.Handle());
   Key(VK_ESCAPE);
   ASSERT_EQ(commands_.size(), 1u);
   EXPECT_EQ(commands_[0].id, IDCANCEL);
-  EXPECT_EQ(grid_.CellBytes(1, 1), "0.5");
-  EXPECT_FALSE(grid_.IsEditing());
 }
 
 TEST_F(StringGridTest, ClickingOkWhileEditingStoresTheTypingFirst) {
@@ -655,6 +671,9 @@ TEST_F(StringGridTest, EnterThatEndsACompositionIsNotOk) {
   EXPECT_TRUE(commands_.empty());
   ASSERT_TRUE(grid_.IsEditing());
   post(WM_KEYUP, VK_RETURN);
+  Key(VK_RETURN);  // now the cell's
+  EXPECT_TRUE(commands_.empty());
+  EXPECT_EQ(grid_.CellBytes(1, 1), "3.5");
   Key(VK_RETURN);
   ASSERT_EQ(commands_.size(), 1u);
   EXPECT_EQ(commands_[0].id, IDOK);
