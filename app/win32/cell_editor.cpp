@@ -38,7 +38,7 @@ bool CellEditor::Create(HWND parent) {
   }
   parent_ = parent;
   open_ = composing_ = compositionEnter_ = false;
-  SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(kTextIndent - 1, 0));
+  SetTextIndent(kTextIndent);
   ImmAssociateContextEx(parent, nullptr, 0);
   ImmAssociateContextEx(edit, nullptr, 0);
   textHeight_ = TextHeight(edit, nullptr);
@@ -85,6 +85,14 @@ void CellEditor::SetFont(HFONT font) {
   if (Handle() == nullptr) return;
   SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   textHeight_ = TextHeight(Handle(), font);
+}
+
+// One pixel less than the indent, as at 96 DPI, where that lines the
+// editor's text up with the cell's.
+void CellEditor::SetTextIndent(int pixels) {
+  if (Handle() == nullptr) return;
+  SendMessageW(Handle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+               MAKELPARAM(std::max(pixels - 1, 0), 0));
 }
 
 void CellEditor::OnComposition(UINT message) noexcept {

@@ -24,8 +24,8 @@ namespace rupena::win32 {
 
 class CellEditor final : private ControlSubclass {
  public:
-  // Where a cell draws its text from its left edge; the editor's text sits
-  // there too, so opening it moves nothing.
+  // Where a cell draws its text from its left edge at 96 DPI; the editor's
+  // text sits there too, so opening it moves nothing.
   static constexpr int kTextIndent = 2;
 
   // What the editor leaves to the grid it sits in.
@@ -61,6 +61,8 @@ class CellEditor final : private ControlSubclass {
   // Follows its cell when the columns move or the font changes.
   void Place(RECT cell);
   void SetFont(HFONT font);
+  // The cells' text indent in pixels, kTextIndent at the grid's DPI.
+  void SetTextIndent(int pixels);
 
   // Input method messages, whichever of grid and editor gets them.
   void OnComposition(UINT message) noexcept;

@@ -8,8 +8,9 @@
 #include "app/window_placement.h"
 
 #include "app/win32/cp932.h"
-#include "app/win32/system_error_text.h"
+#include "app/win32/dpi.h"
 #include "app/win32/main_window_ids.h"
+#include "app/win32/system_error_text.h"
 
 namespace rupena::win32 {
 
@@ -17,11 +18,33 @@ namespace {
 
 constexpr wchar_t kCaption[] = L"ルペナ";
 constexpr wchar_t kWindowFontName[] = L"ＭＳ ゴシック";
-constexpr int kWindowFontHeight = 13;
-constexpr int kPickedTextFontHeight = 16;
-constexpr int kPickedTextHeight = 16;
-constexpr int kStatusHeight = 24;
+// Screen pixels, as the position file's: the stored place replaces it.
 constexpr POINT kInitialPosition{202, 107};
+constexpr const app::MainWindowLayout& kLayout = app::kMainWindowLayout;
+
+// WINVER 0x0605 (Windows 10 1703) names it; older systems never send it.
+constexpr UINT kGetDpiScaledSize = 0x02E4;
+
+// Each control's box in the layout, by control ID.
+struct ControlBox {
+  int id;
+  app::LayoutBox app::MainWindowLayout::*box;
+};
+constexpr ControlBox kControlBoxes[] = {
+    {kIdPickedTextHeading, &app::MainWindowLayout::pickedTextHeading},
+    {kIdPickedText, &app::MainWindowLayout::pickedText},
+    {kIdSpacingGrid, &app::MainWindowLayout::spacingGrid},
+    {kIdCellWidthLabel, &app::MainWindowLayout::cellWidthLabel},
+    {kIdWidthSlider, &app::MainWindowLayout::widthSlider},
+    {kIdOk, &app::MainWindowLayout::okButton},
+    {kIdCancel, &app::MainWindowLayout::cancelButton},
+    {kIdNotes, &app::MainWindowLayout::notes},
+    {kIdStatusLine, &app::MainWindowLayout::statusLine},
+};
+
+SIZE ClientSize(int dpi) {
+  return SIZE{app::ScaleForDpi(kLayout.clientWidth, dpi), app::ScaleForDpi(kLayout.clientHeight, dpi)};
+}
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kPickedTextBackground = RGB(192, 220, 192);
@@ -96,8 +119,8 @@ bool MainWindow::Create(HINSTANCE instance, HWND owner, const std::filesystem::p
 
   owner_ = owner;
   form_ = std::make_unique<app::MainForm>(static_cast<app::FormView&>(*this), exePath);
-  RECT frame{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+  // Sized for 96 DPI; at another DPI OnCreate sizes it again.
+  const RECT frame = WindowRectForClient(ClientSize(app::kLayoutDpi), kWindowStyle, 0, app::kLayoutDpi);
   return WindowBase::Create(instance, windowClass,
                             {.title = kCaption,
                              .style = kWindowStyle,
@@ -135,6 +158,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case DM_GETDEFID:
       return MAKELRESULT(kIdOk, DC_HASDEFID);
+    case kGetDpiScaledSize:
+      return OnGetDpiScaledSize(LOWORD(wParam), reinterpret_cast<SIZE*>(lParam)) ? TRUE : FALSE;
+    case WM_DPICHANGED:
+      OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_CLOSE:
       OnClose();
       return 0;
@@ -161,7 +189,9 @@ LRESULT MainWindow::OnMessageFailed(UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 bool MainWindow::OnCreate() {
-  windowFont_ = MakeFont(kWindowFontHeight, kWindowFontName);
+  dpi_ = WindowDpi(Handle());
+  SizeToLayout();
+  windowFont_ = MakeWindowFont();
   whiteBrush_ = ScopedBrush(CreateSolidBrush(kWhite));
   pickedTextBrush_ = ScopedBrush(CreateSolidBrush(kPickedTextBackground));
   notesBrush_ = ScopedBrush(CreateSolidBrush(kNotesBackground));
@@ -176,9 +206,10 @@ bool MainWindow::OnCreate() {
 }
 
 HWND MainWindow::AddControl(const wchar_t* className, const wchar_t* text, DWORD style, int id,
-                        int x, int y, int width, int height, DWORD exStyle) {
-  HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y,
-                                 width, height, Handle(),
+                            DWORD exStyle) {
+  const app::LayoutBox box = Box(id);
+  HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, box.x,
+                                 box.y, box.width, box.height, Handle(),
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(Handle(), GWLP_HINSTANCE)),
                                  nullptr);
@@ -186,8 +217,10 @@ HWND MainWindow::AddControl(const wchar_t* className, const wchar_t* text, DWORD
   return control;
 }
 
-// Labels size themselves to their text, as the layout's labels do.
-void MainWindow::FitLabelToText(HWND label, int fixedHeight) {
+// Labels size themselves to their text, as the layout's labels do: a box
+// width or height of 0 is the text's in the label's font.
+void MainWindow::FitLabelToText(HWND label) {
+  const app::LayoutBox box = Box(GetDlgCtrlID(label));
   const std::wstring text = WindowText(label);
   ScopedWindowDc dc = GetDcScoped(label);
   const auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
@@ -196,27 +229,29 @@ void MainWindow::FitLabelToText(HWND label, int fixedHeight) {
   GetTextExtentPoint32W(dc.Get().dc, text.c_str(), static_cast<int>(text.size()), &size);
   TEXTMETRICW metrics{};
   GetTextMetricsW(dc.Get().dc, &metrics);
-  const int height = fixedHeight > 0 ? fixedHeight : static_cast<int>(metrics.tmHeight);
-  SetWindowPos(label, nullptr, 0, 0, size.cx, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const int width = box.width > 0 ? box.width : static_cast<int>(size.cx);
+  const int height = box.height > 0 ? box.height : static_cast<int>(metrics.tmHeight);
+  SetWindowPos(label, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MainWindow::CreatePickedText() {
-  pickedTextHeading_ = AddControl(L"STATIC", L"指示した文字：", SS_LEFT | SS_NOPREFIX, kIdPickedTextHeading, 8, 8, 0, 0);
-  FitLabelToText(pickedTextHeading_, 0);
-  pickedText_ = AddControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kIdPickedText, 8, 28, 0, kPickedTextHeight);
+  pickedTextHeading_ = AddControl(L"STATIC", L"指示した文字：", SS_LEFT | SS_NOPREFIX, kIdPickedTextHeading);
+  FitLabelToText(pickedTextHeading_);
+  pickedText_ = AddControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kIdPickedText);
   SetPickedTextFont("\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e");
 }
 
 void MainWindow::CreateSpacingGrid() {
-  spacingGrid_.Create(Handle(), kIdSpacingGrid, 8, 48, 273, 81);
+  const app::LayoutBox box = Box(kIdSpacingGrid);
+  spacingGrid_.Create(Handle(), kIdSpacingGrid, box.x, box.y, box.width, box.height);
   SendMessageW(spacingGrid_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.Get()), FALSE);
-  cellWidthLabel_ = AddControl(L"STATIC", L"セル幅：", SS_LEFT | SS_NOPREFIX, kIdCellWidthLabel, 96, 140, 0, 0);
-  FitLabelToText(cellWidthLabel_, 0);
+  cellWidthLabel_ = AddControl(L"STATIC", L"セル幅：", SS_LEFT | SS_NOPREFIX, kIdCellWidthLabel);
+  FitLabelToText(cellWidthLabel_);
 }
 
 void MainWindow::CreateWidthSlider() {
   widthSlider_ = AddControl(TRACKBAR_CLASSW, L"", WS_TABSTOP | TBS_HORZ | TBS_AUTOTICKS,
-                          kIdWidthSlider, 152, 136, 134, 25);
+                            kIdWidthSlider);
   SendMessageW(widthSlider_, TBM_SETRANGE, FALSE, MAKELPARAM(app::kMinCellWidth, app::kMaxCellWidth));
   SendMessageW(widthSlider_, TBM_SETTICFREQ, 5, 0);
   SendMessageW(widthSlider_, TBM_SETPAGESIZE, 0, 5);
@@ -224,9 +259,8 @@ void MainWindow::CreateWidthSlider() {
 }
 
 void MainWindow::CreateButtons() {
-  AddControl(L"BUTTON", L"ＯＫ(&Y)", WS_TABSTOP | BS_DEFPUSHBUTTON, kIdOk, 72, 168, 121, 25);
-  AddControl(L"BUTTON", L"キャンセル(&N)", WS_TABSTOP | BS_PUSHBUTTON, kIdCancel, 272, 168, 121,
-             25);
+  AddControl(L"BUTTON", L"ＯＫ(&Y)", WS_TABSTOP | BS_DEFPUSHBUTTON, kIdOk);
+  AddControl(L"BUTTON", L"キャンセル(&N)", WS_TABSTOP | BS_PUSHBUTTON, kIdCancel);
 }
 
 void MainWindow::CreateNotes() {
@@ -237,12 +271,54 @@ void MainWindow::CreateNotes() {
   }
   notes_ = AddControl(L"EDIT", notes.c_str(),
                       ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_VSCROLL,
-                      kIdNotes, 288, 48, 193, 113, WS_EX_CLIENTEDGE);
+                      kIdNotes, WS_EX_CLIENTEDGE);
 }
 
 void MainWindow::CreateStatusLine() {
-  statusLine_ = AddControl(L"STATIC", L"　", SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, kIdStatusLine, 0,
-                        kClientHeight - kStatusHeight, kClientWidth, kStatusHeight);
+  statusLine_ = AddControl(L"STATIC", L"　", SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, kIdStatusLine);
+}
+
+app::LayoutBox MainWindow::Box(int id) const {
+  for (const ControlBox& control : kControlBoxes) {
+    if (control.id == id) return app::ScaleBox(kLayout.*control.box, dpi_);
+  }
+  return {};
+}
+
+ScopedFont MainWindow::MakeWindowFont() const {
+  return MakeFont(app::ScaleForDpi(kLayout.windowFontHeight, dpi_), kWindowFontName);
+}
+
+ScopedFont MainWindow::MakePickedTextFont(const std::wstring& faceName) const {
+  return MakeFont(app::ScaleForDpi(kLayout.pickedTextFontHeight, dpi_), faceName);
+}
+
+// The client area exactly the layout's at the window's DPI, whatever frame
+// the system draws: the frame is measured, not assumed.
+void MainWindow::SizeToLayout() {
+  const SIZE target = ClientSize(dpi_);
+  RECT client{};
+  RECT window{};
+  if (!GetClientRect(Handle(), &client) || !GetWindowRect(Handle(), &window)) return;
+  if (client.right == target.cx && client.bottom == target.cy) return;
+  SetWindowPos(Handle(), nullptr, 0, 0, window.right - window.left + target.cx - client.right,
+               window.bottom - window.top + target.cy - client.bottom,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Every control at its box, labels then fitted to their text, in one move.
+void MainWindow::LayOut() {
+  HDWP moves = BeginDeferWindowPos(static_cast<int>(std::size(kControlBoxes)));
+  for (const ControlBox& control : kControlBoxes) {
+    const HWND window = GetDlgItem(Handle(), control.id);
+    const app::LayoutBox box = Box(control.id);
+    if (moves != nullptr && window != nullptr) {
+      moves = DeferWindowPos(moves, window, nullptr, box.x, box.y, box.width, box.height,
+                             SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+  if (moves != nullptr) EndDeferWindowPos(moves);
+  for (const HWND label : {pickedTextHeading_, pickedText_, cellWidthLabel_}) FitLabelToText(label);
 }
 
 void MainWindow::OnCommand(int id) {
@@ -317,17 +393,57 @@ void MainWindow::OnClose() { form_->OnCancel(); }
 
 void MainWindow::OnDestroy() { PostQuitMessage(0); }
 
+// Asked before a DPI change: the frame around the layout at the new DPI, so
+// that the rectangle WM_DPICHANGED then suggests already fits it.
+bool MainWindow::OnGetDpiScaledSize(int dpi, SIZE* size) const {
+  if (size == nullptr || dpi <= 0) return false;
+  const RECT frame = WindowRectForClient(ClientSize(dpi), kWindowStyle, 0, dpi);
+  *size = SIZE{frame.right - frame.left, frame.bottom - frame.top};
+  return true;
+}
+
+// Moved onto a screen of another scale (or the scale was changed): the
+// place Windows suggests, the same layout at the new DPI, fonts made anew.
+// The grid keeps its cells, its selection and the cell being typed into.
+void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+  if (dpi <= 0) return;
+  dpi_ = dpi;
+  ScopedFont windowFont = MakeWindowFont();
+  ScopedFont pickedTextFont = MakePickedTextFont(pickedTextFace_);
+  // Fonts that cannot be made leave the old ones in use rather than none.
+  if (windowFont) {
+    for (const ControlBox& control : kControlBoxes) {
+      if (control.id == kIdPickedText) continue;
+      SendMessageW(GetDlgItem(Handle(), control.id), WM_SETFONT,
+                   reinterpret_cast<WPARAM>(windowFont.Get()), FALSE);
+    }
+    windowFont_ = std::move(windowFont);
+  }
+  if (pickedTextFont) {
+    SendMessageW(pickedText_, WM_SETFONT, reinterpret_cast<WPARAM>(pickedTextFont.Get()), FALSE);
+    pickedTextFont_ = std::move(pickedTextFont);
+  }
+  spacingGrid_.SetDpi(dpi_);
+  SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  SizeToLayout();
+  LayOut();
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 void MainWindow::SetPickedTextFont(std::string_view fontName) {
-  ScopedFont font = MakeFont(kPickedTextFontHeight, Cp932ToWide(fontName));
+  std::wstring faceName = Cp932ToWide(fontName);
+  ScopedFont font = MakePickedTextFont(faceName);
   if (!font.Get()) return;
   SendMessageW(pickedText_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
   pickedTextFont_ = std::move(font);
-  FitLabelToText(pickedText_, kPickedTextHeight);
+  pickedTextFace_ = std::move(faceName);
+  FitLabelToText(pickedText_);
 }
 
 void MainWindow::SetPickedText(std::string_view caption) {
   SetWindowTextW(pickedText_, Cp932ToWide(caption).c_str());
-  FitLabelToText(pickedText_, kPickedTextHeight);
+  FitLabelToText(pickedText_);
 }
 
 void MainWindow::RedrawPickedTextNow() { RedrawNow(pickedText_); }

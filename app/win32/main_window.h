@@ -1,7 +1,8 @@
 #pragma once
-// The tool's one window. It creates its controls at fixed pixel places and
-// forwards its events to the lifecycle in app/main_form.h, which does the
-// work; this class only shows what it is told and converts CP932 at its edge.
+// The tool's one window. It places its controls as app/window_layout.h
+// says, scaled to the window's DPI, and forwards its events to the
+// lifecycle in app/main_form.h, which does the work; this class only shows
+// what it is told and converts CP932 at its edge.
 
 #include <windows.h>
 
@@ -12,6 +13,7 @@
 #include "app/main_form.h"
 #include "app/number_input.h"
 #include "app/spacing_grid.h"
+#include "app/window_layout.h"
 #include "app/win32/scoped_gdi.h"
 #include "app/win32/string_grid.h"
 #include "app/win32/window_base.h"
@@ -20,9 +22,6 @@ namespace rupena::win32 {
 
 class MainWindow final : public WindowBase, private app::FormView {
  public:
-  static constexpr int kClientWidth = 487;
-  static constexpr int kClientHeight = 223;
-
   MainWindow() = default;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
@@ -34,7 +33,8 @@ class MainWindow final : public WindowBase, private app::FormView {
   void Show();
 
  private:
-  // The grid as the layout sees it.
+  // The grid as the layout sees it. Widths pass through as the 96-DPI
+  // values they are; the grid draws them at its DPI.
   class GridCells final : public app::SpacingGrid {
    public:
     explicit GridCells(StringGrid& grid) : grid_(grid) {}
@@ -63,17 +63,26 @@ class MainWindow final : public WindowBase, private app::FormView {
   bool OnSysCommand(WPARAM command);
   void OnClose();
   void OnDestroy();
+  bool OnGetDpiScaledSize(int dpi, SIZE* size) const;
+  void OnDpiChanged(int dpi, const RECT& suggested);
 
-  // Controls, in tab order.
-  HWND AddControl(const wchar_t* className, const wchar_t* text, DWORD style, int id, int x,
-                  int y, int width, int height, DWORD exStyle = 0);
+  // Controls, in tab order, each at its box at the window's DPI.
+  HWND AddControl(const wchar_t* className, const wchar_t* text, DWORD style, int id,
+                  DWORD exStyle = 0);
   void CreatePickedText();
   void CreateSpacingGrid();
   void CreateWidthSlider();
   void CreateButtons();
   void CreateNotes();
   void CreateStatusLine();
-  void FitLabelToText(HWND label, int fixedHeight);
+  void FitLabelToText(HWND label);
+
+  // The scale: the layout's boxes and fonts at the window's DPI.
+  app::LayoutBox Box(int id) const;
+  ScopedFont MakeWindowFont() const;
+  ScopedFont MakePickedTextFont(const std::wstring& faceName) const;
+  void SizeToLayout();
+  void LayOut();
 
   // Buttons.
   void OnOk();
@@ -98,6 +107,8 @@ class MainWindow final : public WindowBase, private app::FormView {
   HWND statusLine_ = nullptr;
   HWND focusBeforeDeactivate_ = nullptr;
   HWND owner_ = nullptr;
+  int dpi_ = app::kLayoutDpi;
+  std::wstring pickedTextFace_;
   StringGrid spacingGrid_{app::kSpacingCellRules};
   GridCells gridCells_{spacingGrid_};
   std::unique_ptr<app::MainForm> form_;

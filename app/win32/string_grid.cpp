@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "app/win32/dpi.h"
+
 namespace rupena::win32 {
 
 namespace {
@@ -110,6 +112,7 @@ void StringGrid::SetColCount(int count) {
   if (count == ColCount()) return;
   CommitEdit();
   layout_.SetColCount(count);
+  lengths_.SetColCount(ColCount());
   cells_.Resize(count, RowCount());
   AfterCountChange();
 }
@@ -135,29 +138,51 @@ std::string StringGrid::CellBytes(int col, int row) const { return cells_.Bytes(
 
 std::wstring StringGrid::CellText(int col, int row) const { return cells_.Text(col, row); }
 
-void StringGrid::SetColWidth(int col, int width) {
-  if (col < 0 || col >= ColCount() || layout_.ColWidth(col) == std::clamp(width, 0, kMaxColWidth)) {
-    return;
-  }
-  layout_.SetColWidth(col, width);
+void StringGrid::SetColWidth(int col, int width) { SetLength(col, {width, app::kLayoutDpi}); }
+
+void StringGrid::SetColPixelWidth(int col, int width) { SetLength(col, {width, dpi_}); }
+
+void StringGrid::SetLength(int col, app::DpiLength width) {
+  if (col < 0 || col >= ColCount()) return;
+  lengths_.SetColWidth(col, width);
+  const int pixels = std::clamp(width.At(dpi_), 0, kMaxColWidth);
+  if (layout_.ColWidth(col) == pixels) return;
+  layout_.SetColWidth(col, pixels);
   UpdateScrollBar();
   Redraw();
 }
 
 void StringGrid::SetDataColWidths(int width) {
-  layout_.SetDataColWidths(width);
+  lengths_.SetDataColWidths({width, app::kLayoutDpi});
+  layout_.SetDataColWidths(app::ScaleForDpi(width, dpi_));
   UpdateScrollBar();
   Redraw();
 }
 
 void StringGrid::SetDefaultColWidth(int width) {
-  layout_.SetDefaultColWidth(width);
+  lengths_.SetDefaultColWidth({width, app::kLayoutDpi});
+  layout_.SetDefaultColWidth(app::ScaleForDpi(width, dpi_));
   UpdateScrollBar();
   Redraw();
 }
 
 void StringGrid::SetDefaultRowHeight(int height) {
-  layout_.SetRowHeight(height);
+  lengths_.SetRowHeight({height, app::kLayoutDpi});
+  layout_.SetRowHeight(app::ScaleForDpi(height, dpi_));
+  UpdateScrollBar();
+  Redraw();
+}
+
+void StringGrid::SetDpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  const int scrolled = app::ScaleLength(layout_.ScrollX(), dpi_, dpi);
+  dpi_ = dpi;
+  lengths_.ApplyTo(layout_, dpi_);
+  editor_.SetTextIndent(TextIndent());
+  layout_.ScrollTo(scrolled, ClientWidth());
+  // The editor stays open over its cell, which must not slide under the
+  // heading column.
+  if (IsEditing()) MakeVisible(CurrentCol());
   UpdateScrollBar();
   Redraw();
 }
@@ -174,6 +199,7 @@ bool StringGrid::SetCurrentCell(int col, int row) {
 
 bool StringGrid::OnCreate() {
   if (!editor_.Create(Handle())) return false;
+  SetDpi(WindowDpi(Handle()));
   UpdateScrollBar();
   return true;
 }
@@ -222,7 +248,7 @@ LRESULT StringGrid::OnGetRowEdges(int row) const {
 
 LRESULT StringGrid::OnSetColWidth(int col, int width) {
   if (col < 0 || col >= ColCount()) return FALSE;
-  SetColWidth(col, width);
+  SetColPixelWidth(col, width);
   return TRUE;
 }
 
@@ -237,6 +263,8 @@ void StringGrid::AfterCountChange() {
   UpdateScrollBar();
   Redraw();
 }
+
+int StringGrid::TextIndent() const noexcept { return app::ScaleForDpi(CellEditor::kTextIndent, dpi_); }
 
 void StringGrid::Redraw() const noexcept {
   if (Handle() != nullptr) InvalidateRect(Handle(), nullptr, FALSE);

@@ -32,6 +32,13 @@
 // the heading row resizes it. The data columns scroll horizontally under the
 // fixed heading column.
 //
+// Scale: the grid draws at a DPI, its parent's when it is created. Column
+// widths, the default width and the row height set from code are 96-DPI
+// values; a border the user drags (or GM_SETCOLWIDTH) gives pixels at the
+// DPI of the time. Each length is drawn scaled once from the value as it was
+// given, so the grid looks the same on every screen, and the getters answer
+// pixels as drawn. Grid lines stay one pixel.
+//
 // When the user changes cells (typing stored, Ctrl+Enter, Delete, a paste),
 // the parent hears of it once per action: GN_CELLSCHANGED in
 // string_grid_messages.h. Setting cells from code tells nobody.
@@ -47,6 +54,7 @@
 
 #include "app/grid_layout.h"
 #include "app/number_input.h"
+#include "app/window_layout.h"
 #include "app/win32/cell_editor.h"
 #include "app/win32/string_grid_cells.h"
 #include "app/win32/string_grid_messages.h"
@@ -81,7 +89,7 @@ class StringGrid final : public WindowBase, private CellEditor::Grid {
   // The cell as drawn: its bytes converted from code page 932.
   std::wstring CellText(int col, int row) const;
 
-  // Widths are clamped to [0, kMaxColWidth].
+  // 96-DPI widths; drawn widths are clamped to [0, kMaxColWidth].
   void SetColWidth(int col, int width);
   // Every column but the heading column, as the width slider sets them.
   void SetDataColWidths(int width);
@@ -91,6 +99,13 @@ class StringGrid final : public WindowBase, private CellEditor::Grid {
   int DefaultColWidth() const noexcept { return layout_.DefaultColWidth(); }
   void SetDefaultRowHeight(int height);
   int DefaultRowHeight() const noexcept { return layout_.RowHeight(); }
+
+  // Draws every length again at `dpi` (ignored unless positive). The cells,
+  // the current cell, the selection and an open editor with its typing
+  // stay; the editor follows its cell. A font scaled to match is the
+  // parent's to send (WM_SETFONT).
+  void SetDpi(int dpi);
+  int Dpi() const noexcept { return dpi_; }
 
   // Stores what the in-place editor holds and closes it; nothing when it is
   // closed. An OK handler calls this before it reads the cells. What the
@@ -120,6 +135,10 @@ class StringGrid final : public WindowBase, private CellEditor::Grid {
   LRESULT OnGetColEdges(int col) const;
   LRESULT OnGetRowEdges(int row) const;
   LRESULT OnSetColWidth(int col, int width);
+  // A width in pixels at the current DPI, as the user drags it.
+  void SetColPixelWidth(int col, int width);
+  void SetLength(int col, app::DpiLength width);
+  int TextIndent() const noexcept;
   LRESULT OnSetCurCell(int col, int row);
   void AfterCountChange();
   void Redraw() const noexcept;
@@ -172,6 +191,8 @@ class StringGrid final : public WindowBase, private CellEditor::Grid {
   RECT CellRect(int col, int row) const noexcept;
 
   HFONT font_ = nullptr;  // borrowed: WM_SETFONT's, owned by whoever sent it
+  int dpi_ = app::kLayoutDpi;
+  app::GridLengths lengths_;  // as given; layout_ holds them at dpi_
   app::GridLayout layout_;
   CellStore cells_;  // as many as the layout counts
   CellEditor editor_{*this};

@@ -35,7 +35,7 @@ void StringGrid::OnLButtonDblClk(int x, int y) {
 
 void StringGrid::OnMouseMove(int x, int y) {
   if (drag_ == Drag::Resize) {
-    SetColWidth(resizeCol_, resizeStartWidth_ + (x - resizeStartX_));
+    SetColPixelWidth(resizeCol_, resizeStartWidth_ + (x - resizeStartX_));
     return;
   }
   if (drag_ != Drag::Select || !layout_.HasDataCells()) return;

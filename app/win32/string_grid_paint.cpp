@@ -96,7 +96,7 @@ void StringGrid::PaintCell(HDC dc, int col, int row, bool focused) const {
   const std::wstring& text = cells_.Text(col, row);
   if (!text.empty() && !underEditor) {
     RECT textRect = cell;
-    textRect.left += CellEditor::kTextIndent;
+    textRect.left += TextIndent();
     SetTextColor(dc, foreground);
     DrawTextW(dc, text.c_str(), static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX)),
               &textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);

@@ -97,8 +97,11 @@ _wine_start_xvfb() {
 # - The Japanese system fonts are missing, and Wine's own pick for them has no
 #   Latin glyphs; the IPA fonts (fonts-ipafont) stand in, and are linked to
 #   the caption font so that Japanese window titles show.
+# - 96 DPI (100 %), named rather than left to Wine's default: the tests that
+#   run the tool at other scales set LogPixels for the programs they start
+#   and put this value back.
 _wine_configure_prefix() {
-  local marker=$WINEPREFIX/.rupena-prefix-settings-2
+  local marker=$WINEPREFIX/.rupena-prefix-settings-3
   [ -f "$marker" ] && return 0
   local reg
   reg=$(mktemp --suffix=.reg)
@@ -109,6 +112,9 @@ Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Managed"="N"
+
+[HKEY_CURRENT_USER\Control Panel\Desktop]
+"LogPixels"=dword:00000060
 
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
 "ＭＳ ゴシック"="IPAGothic"

@@ -5,9 +5,12 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "app/main_form.h"
+#include "app/window_layout.h"
 #include "app/win32/clipboard.h"
 #include "app/win32/main_window_ids.h"
 #include "app/win32/string_grid_messages.h"
@@ -320,29 +323,96 @@ TEST_F(Tool, StoredPositionIsAppliedAndAMissingOneGivesTheOrigin) {
   }
 }
 
-TEST_F(Tool, WindowAndControlsSitWhereTheLayoutPutsThem) {
-  ProgramFolder folder(kTool, L"rupena geometry");
-  WriteFileBytes(folder.Exchange(), kPicked);
-  auto run = Start(folder);
-  const HWND main = run->Main();
-  ASSERT_NE(main, nullptr);
-  RECT client{};
-  GetClientRect(main, &client);
-  EXPECT_EQ(client.right, 487);
-  EXPECT_EQ(client.bottom, 223);
-  EXPECT_EQ(WindowText(main), L"ルペナ");
-  const auto style = static_cast<DWORD>(GetWindowLongPtrW(main, GWL_STYLE));
-  EXPECT_TRUE(style & WS_SYSMENU);
-  EXPECT_TRUE(style & WS_MINIMIZEBOX);
-  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-  EXPECT_FALSE(style & WS_THICKFRAME);
-  const HWND owner = GetWindow(main, GW_OWNER);
-  ASSERT_NE(owner, nullptr);
-  EXPECT_EQ(WindowText(owner), L"kt62_ルペナ");
+// The cell under the mouse, in the grid's client pixels.
+POINT CellMiddle(HWND grid, int col, int row) {
+  const auto cols = SendMessageW(grid, GM_GETCOLEDGES, static_cast<WPARAM>(col), 0);
+  const auto rows = SendMessageW(grid, GM_GETROWEDGES, static_cast<WPARAM>(row), 0);
+  return POINT{(static_cast<short>(LOWORD(cols)) + static_cast<short>(HIWORD(cols))) / 2,
+               (static_cast<short>(LOWORD(rows)) + static_cast<short>(HIWORD(rows))) / 2};
+}
 
+// The prefix's DPI for the programs started while it lives: Wine reads
+// HKCU\Control Panel\Desktop\LogPixels when a process starts. The value
+// before comes back (or goes again) at the end.
+class ScopedLogPixels {
+ public:
+  explicit ScopedLogPixels(int dpi) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                        nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+      key_ = nullptr;
+      ADD_FAILURE() << "cannot open HKCU\\" << kKey;
+      return;
+    }
+    DWORD type = 0;
+    DWORD size = sizeof before_;
+    had_ = RegQueryValueExW(key_, kValue, nullptr, &type, reinterpret_cast<BYTE*>(&before_), &size) ==
+               ERROR_SUCCESS &&
+           type == REG_DWORD;
+    EXPECT_TRUE(Set(static_cast<DWORD>(dpi)));
+  }
+  ~ScopedLogPixels() {
+    if (key_ == nullptr) return;
+    if (had_) {
+      Set(before_);
+    } else {
+      RegDeleteValueW(key_, kValue);
+    }
+    RegCloseKey(key_);
+  }
+  ScopedLogPixels(const ScopedLogPixels&) = delete;
+  ScopedLogPixels& operator=(const ScopedLogPixels&) = delete;
+
+ private:
+  static constexpr wchar_t kKey[] = L"Control Panel\\Desktop";
+  static constexpr wchar_t kValue[] = L"LogPixels";
+  bool Set(DWORD dpi) const {
+    return RegSetValueExW(key_, kValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                          sizeof dpi) == ERROR_SUCCESS;
+  }
+  HKEY key_ = nullptr;
+  DWORD before_ = 0;
+  bool had_ = false;
+};
+
+int Scaled(int value96, int dpi) { return app::ScaleForDpi(value96, dpi); }
+
+// Text as a label shows it in "ＭＳ ゴシック" (the prefix's stand-in for it)
+// of that many pixels: its width and the font's line height.
+SIZE TextSize(const std::wstring& text, int pixelHeight) {
+  const HFONT font = CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                 SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"ＭＳ ゴシック");
+  const HDC dc = CreateCompatibleDC(nullptr);
+  const HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(font);
+  return SIZE{size.cx, metrics.tmHeight};
+}
+
+void ExpectNear(long actual, long expected, const char* what) {
+  EXPECT_LE(std::abs(actual - expected), 1) << what << ": " << actual << " for " << expected;
+}
+
+// The window as it is at 96 DPI, scaled to `dpi`: the client area and every
+// control's rectangle within a pixel of the 96-DPI one scaled, labels as
+// large as their text in the scaled fonts, the grid's columns and rows
+// scaled exactly.
+void ExpectLayoutAt(const RunningWindow& run, int dpi) {
+  SCOPED_TRACE(testing::Message() << "at " << dpi << " DPI");
+  RECT client{};
+  GetClientRect(run.Main(), &client);
+  ExpectNear(client.right, Scaled(487, dpi), "client width");
+  ExpectNear(client.bottom, Scaled(223, dpi), "client height");
+
+  // The layout at 96 DPI; -1: sized to the text.
   struct Place {
     int id;
-    RECT rect;  // right/bottom -1: sized to the text
+    RECT rect;
   } places[] = {
       {kIdPickedTextHeading, {8, 8, -1, -1}},
       {kIdPickedText, {8, 28, -1, 44}},
@@ -356,20 +426,65 @@ TEST_F(Tool, WindowAndControlsSitWhereTheLayoutPutsThem) {
   };
   for (const Place& p : places) {
     SCOPED_TRACE(p.id);
-    const HWND control = run->Control(p.id);
+    const HWND control = run.Control(p.id);
     ASSERT_NE(control, nullptr);
     const RECT r = ChildRect(control);
-    EXPECT_EQ(r.left, p.rect.left);
-    EXPECT_EQ(r.top, p.rect.top);
-    if (p.rect.right >= 0) {
-      EXPECT_EQ(r.right, p.rect.right);
-    }
-    if (p.rect.bottom >= 0) {
-      EXPECT_EQ(r.bottom, p.rect.bottom);
-    }
-    EXPECT_GT(r.right, r.left);
-    EXPECT_GT(r.bottom, r.top);
+    ExpectNear(r.left, Scaled(p.rect.left, dpi), "left");
+    ExpectNear(r.top, Scaled(p.rect.top, dpi), "top");
+    if (p.rect.right >= 0) ExpectNear(r.right, Scaled(p.rect.right, dpi), "right");
+    if (p.rect.bottom >= 0) ExpectNear(r.bottom, Scaled(p.rect.bottom, dpi), "bottom");
   }
+
+  // The fonts: each label is its text in the scaled font.
+  struct Label {
+    int id;
+    int fontHeight;
+  } labels[] = {{kIdPickedTextHeading, 13}, {kIdCellWidthLabel, 13}, {kIdPickedText, 16}};
+  for (const Label& label : labels) {
+    SCOPED_TRACE(label.id);
+    const RECT r = ChildRect(run.Control(label.id));
+    const SIZE text = TextSize(WindowText(run.Control(label.id)), Scaled(label.fontHeight, dpi));
+    EXPECT_EQ(r.right - r.left, text.cx);
+    if (label.id != kIdPickedText) {
+      EXPECT_EQ(r.bottom - r.top, text.cy);
+    }
+  }
+
+  const HWND grid = run.Control(kIdSpacingGrid);
+  EXPECT_EQ(SendMessageW(grid, GM_GETCOLWIDTH, 0, 0), Scaled(64, dpi));
+  for (int col = 1; col < static_cast<int>(SendMessageW(grid, GM_GETCOLCOUNT, 0, 0)); ++col) {
+    EXPECT_EQ(SendMessageW(grid, GM_GETCOLWIDTH, static_cast<WPARAM>(col), 0),
+              Scaled(app::kInitialCellWidth, dpi));
+  }
+  const auto row = SendMessageW(grid, GM_GETROWEDGES, 1, 0);
+  EXPECT_EQ(static_cast<short>(HIWORD(row)) - static_cast<short>(LOWORD(row)), Scaled(24, dpi));
+}
+
+// One run of the tool per scale, with the prefix set to it: the layout is
+// the 96-DPI one scaled, the slider's widths are 96-DPI widths, and OK
+// writes what it writes at any scale. A picture of each scale is kept:
+// window.bmp at 96 DPI, window-<dpi>dpi.bmp at the others.
+class ToolAtDpi : public Tool, public testing::WithParamInterface<int> {};
+
+TEST_P(ToolAtDpi, LaysOutThe96DpiLayoutScaled) {
+  const int dpi = GetParam();
+  const ScopedLogPixels logPixels(dpi);
+  ProgramFolder folder(kTool, L"rupena geometry");
+  WriteFileBytes(folder.Exchange(), kPicked);
+  auto run = Start(folder);
+  const HWND main = run->Main();
+  ASSERT_NE(main, nullptr);
+  ExpectLayoutAt(*run, dpi);
+
+  EXPECT_EQ(WindowText(main), L"ルペナ");
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(main, GWL_STYLE));
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  const HWND owner = GetWindow(main, GW_OWNER);
+  ASSERT_NE(owner, nullptr);
+  EXPECT_EQ(WindowText(owner), L"kt62_ルペナ");
   EXPECT_EQ(WindowText(run->Control(kIdPickedTextHeading)), L"指示した文字：");
   EXPECT_EQ(WindowText(run->Control(kIdPickedText)), L"AあB");
   EXPECT_EQ(WindowText(run->Control(kIdCellWidthLabel)), L"セル幅：");
@@ -380,9 +495,10 @@ TEST_F(Tool, WindowAndControlsSitWhereTheLayoutPutsThem) {
   EXPECT_EQ(notes.substr(0, 11), L"◇特殊文字、制御文字、");
   EXPECT_NE(notes.find(L"\r\n\r\n◆ブロック図形内のもの\r\n"), std::wstring::npos);
   EXPECT_EQ(notes.substr(notes.size() - 9), L"　場合があります。");
-  EXPECT_EQ(SendMessageW(run->Control(kIdWidthSlider), TBM_GETRANGEMIN, 0, 0), 5);
-  EXPECT_EQ(SendMessageW(run->Control(kIdWidthSlider), TBM_GETRANGEMAX, 0, 0), 100);
-  EXPECT_EQ(SendMessageW(run->Control(kIdWidthSlider), TBM_GETPOS, 0, 0), 32);
+  const HWND slider = run->Control(kIdWidthSlider);
+  EXPECT_EQ(SendMessageW(slider, TBM_GETRANGEMIN, 0, 0), 5);
+  EXPECT_EQ(SendMessageW(slider, TBM_GETRANGEMAX, 0, 0), 100);
+  EXPECT_EQ(SendMessageW(slider, TBM_GETPOS, 0, 0), 32);
   // tab order: grid, slider, OK, Cancel
   const int order[] = {kIdSpacingGrid, kIdWidthSlider, kIdOk, kIdCancel, kIdSpacingGrid};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
@@ -400,12 +516,83 @@ TEST_F(Tool, WindowAndControlsSitWhereTheLayoutPutsThem) {
   }
   ASSERT_EQ(SendMessageW(grid, GM_SETCURCELL, 1, 1), TRUE);
   UpdateWindow(grid);
-
   fs::create_directories(kArtifacts);
-  const fs::path shot = kArtifacts / L"window.bmp";
-  EXPECT_TRUE(SaveWindowBitmap(main, shot));
-  run->ClickButton(kIdCancel);
+  const std::wstring picture =
+      dpi == 96 ? L"window.bmp" : L"window-" + std::to_wstring(dpi) + L"dpi.bmp";
+  EXPECT_TRUE(SaveWindowBitmap(main, kArtifacts / picture));
+
+  // The slider's value is a width at 96 DPI, drawn at the window's.
+  run->PostKey(slider, VK_HOME);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(slider, TBM_GETPOS, 0, 0) == 5; }));
+  ASSERT_TRUE(WaitUntil([&] { return ColWidth(grid, 1) == Scaled(5, dpi); }));
+  EXPECT_EQ(ColWidth(grid, 3), Scaled(5, dpi));
+  EXPECT_EQ(ColWidth(grid, 0), Scaled(64, dpi));
+
+  run->ClickButton(kIdOk);
   ExpectEnds(*run);
+  // the marked cell follows the last character: its spacing moves nothing
+  EXPECT_EQ(ReadFileBytes(folder.Exchange()), CliSplit(kPicked, {L"--spacing", L"2=1.5"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, ToolAtDpi, testing::Values(96, 120, 144, 192),
+                         [](const testing::TestParamInfo<int>& scale) {
+                           return std::to_string(scale.param) + "dpi";
+                         });
+
+// The window's rectangle as Windows suggests it for a move onto a screen
+// of another scale: the same place, every side scaled.
+RECT SuggestedRect(HWND window, int fromDpi, int toDpi, POINT offset) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return RECT{r.left + offset.x, r.top + offset.y,
+              r.left + offset.x + app::ScaleLength(r.right - r.left, fromDpi, toDpi),
+              r.top + offset.y + app::ScaleLength(r.bottom - r.top, fromDpi, toDpi)};
+}
+
+// Dragged from a 100 % screen onto a 150 % one while a range is selected
+// and a cell is being typed into, then back: each time the window takes
+// the suggested place and the layout of the new scale, and the grid keeps
+// its cells, its selection and the typing.
+TEST_F(Tool, MovedOntoAScreenOfAnotherScaleAndBack) {
+  const ScopedLogPixels logPixels(96);
+  ProgramFolder folder(kTool, L"rupena dpi change");
+  auto run = StartOnGrid(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  const HWND grid = run->Control(kIdSpacingGrid);
+  run->Drag(grid, CellMiddle(grid, 1, 1), CellMiddle(grid, 2, 1));
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(grid, GM_GETCURCELL, 0, 0) == MAKELRESULT(2, 1); }));
+  run->TypeChar(L'7');
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(run->Focus()) == L"7"; }));
+  const HWND editor = run->Focus();
+
+  for (const auto& [from, to] : {std::pair{96, 144}, std::pair{144, 96}}) {
+    SCOPED_TRACE(testing::Message() << from << " to " << to << " DPI");
+    const RECT suggested = SuggestedRect(run->Main(), from, to, POINT{40, 30});
+    ASSERT_TRUE(run->SendWithData(run->Main(), WM_DPICHANGED, MAKEWPARAM(to, to), &suggested,
+                                  sizeof suggested));
+    RECT placed{};
+    GetWindowRect(run->Main(), &placed);
+    EXPECT_EQ(placed.left, suggested.left);
+    EXPECT_EQ(placed.top, suggested.top);
+    ExpectLayoutAt(*run, to);
+
+    EXPECT_EQ(SendMessageW(grid, GM_ISEDITING, 0, 0), TRUE);
+    EXPECT_EQ(run->Focus(), editor);
+    EXPECT_EQ(WindowText(editor), L"7");
+    EXPECT_EQ(SendMessageW(grid, GM_GETCURCELL, 0, 0), MAKELRESULT(2, 1));
+    EXPECT_EQ(SendMessageW(grid, GM_GETANCHOR, 0, 0), MAKELRESULT(1, 1));
+    // the editor still covers its cell's width
+    const auto edges = SendMessageW(grid, GM_GETCOLEDGES, 2, 0);
+    const RECT editorRect = ChildRect(editor);
+    EXPECT_EQ(editorRect.left, static_cast<short>(LOWORD(edges)));
+    EXPECT_EQ(editorRect.right, static_cast<short>(HIWORD(edges)));
+  }
+
+  run->TypeKey(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(grid, GM_ISEDITING, 0, 0) == 0; }));
+  run->ClickButton(kIdOk);
+  ExpectEnds(*run);
+  EXPECT_EQ(ReadFileBytes(folder.Exchange()), CliSplit(kPicked, {L"--spacing", L"2=7"}));
 }
 
 TEST_F(Tool, JapaneseFolderWithBlanks) {
@@ -514,14 +701,6 @@ TEST_F(Tool, OkThatCannotWriteSaysWhyAndStays) {
   ExpectEnds(*run);
   EXPECT_EQ(ReadFileBytes(folder.Exchange()), CliSplit(kPicked));
   EXPECT_TRUE(fs::exists(folder.Dat()));
-}
-
-// The cell under the mouse, in the grid's client pixels.
-POINT CellMiddle(HWND grid, int col, int row) {
-  const auto cols = SendMessageW(grid, GM_GETCOLEDGES, static_cast<WPARAM>(col), 0);
-  const auto rows = SendMessageW(grid, GM_GETROWEDGES, static_cast<WPARAM>(row), 0);
-  return POINT{(static_cast<short>(LOWORD(cols)) + static_cast<short>(HIWORD(cols))) / 2,
-               (static_cast<short>(LOWORD(rows)) + static_cast<short>(HIWORD(rows))) / 2};
 }
 
 // Keys as the keyboard sends them, so that the tool sees Control held down.

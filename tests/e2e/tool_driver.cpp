@@ -184,6 +184,19 @@ void RunningWindow::Drag(HWND target, POINT from, POINT to) const {
   PostMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
 }
 
+std::optional<LRESULT> RunningWindow::SendWithData(HWND target, UINT message, WPARAM wParam,
+                                                  const void* data, std::size_t size) const {
+  void* copy = VirtualAllocEx(process_.hProcess, nullptr, size, MEM_COMMIT | MEM_RESERVE,
+                              PAGE_READWRITE);
+  if (copy == nullptr) return std::nullopt;
+  std::optional<LRESULT> result;
+  if (WriteProcessMemory(process_.hProcess, copy, data, size, nullptr)) {
+    result = SendMessageW(target, message, wParam, reinterpret_cast<LPARAM>(copy));
+  }
+  VirtualFreeEx(process_.hProcess, copy, 0, MEM_RELEASE);
+  return result;
+}
+
 std::wstring WindowText(HWND hwnd) {
   const auto length = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -68,6 +69,14 @@ class RunningWindow {
   void ClickButton(int id) const;
   void Click(HWND target, int x, int y) const;
   void Drag(HWND target, POINT from, POINT to) const;
+
+  // --- Windows ---
+  // Sends `message` with lParam pointing at a copy of `data` in the tool's
+  // memory, for messages whose pointer Windows does not carry across
+  // processes (WM_DPICHANGED's suggested rectangle). nullopt when the copy
+  // could not be made.
+  std::optional<LRESULT> SendWithData(HWND target, UINT message, WPARAM wParam, const void* data,
+                       std::size_t size) const;
 
  private:
   PROCESS_INFORMATION process_{};

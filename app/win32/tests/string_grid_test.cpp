@@ -622,6 +622,75 @@ TEST_F(StringGridTest, EditorSitsOnItsCellEvenWhenScrolled) {
   EXPECT_EQ(grid_.CellBytes(12, 1), "6");
 }
 
+// Moved onto a screen of another scale with a range selected, a border
+// dragged and a cell being typed into: every length is drawn from the value
+// as it was given, nothing adds up over the moves, and the typing, the
+// current cell and the selection stay, the editor on its cell.
+TEST_F(StringGridTest, ADpiChangeDrawsEveryLengthAgainFromItsValue) {
+  Fill(std::vector<std::string>(12, "A"), std::vector<std::string>(12, "0.5"));
+  grid_.SetDataColWidths(20);
+  Key(VK_RIGHT);
+  SetShift(true);
+  Key(VK_RIGHT);
+  SetShift(false);
+  Type(L"6");
+  ASSERT_TRUE(grid_.IsEditing());
+  const HWND editor = GetFocus();
+  EXPECT_EQ(grid_.Dpi(), 96);
+
+  struct Case {
+    int dpi;
+    int dragTo;  // column 5's border, in pixels at this DPI; 0: not dragged
+    int heading;
+    int data;
+    int dragged;  // column 5's width
+    int rowHeight;
+  } cases[] = {
+      {144, 0, 96, 30, 30, 36},
+      {144, 49, 96, 30, 49, 36},
+      {96, 0, 64, 20, 33, 24},    // 32.67
+      {120, 0, 80, 25, 41, 30},   // 40.83
+      {192, 0, 128, 40, 65, 48},  // 65.33, not 41 scaled again
+      {144, 0, 96, 30, 49, 36},   // as it was dragged
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dpi);
+    grid_.SetDpi(c.dpi);
+    if (c.dragTo > 0) {
+      ASSERT_EQ(Send(GM_SETCOLWIDTH, 5, c.dragTo), TRUE);
+    }
+    EXPECT_EQ(grid_.Dpi(), c.dpi);
+    EXPECT_EQ(grid_.ColWidth(0), c.heading);
+    EXPECT_EQ(Send(GM_GETCOLWIDTH, 1), c.data);
+    EXPECT_EQ(grid_.ColWidth(12), c.data);
+    EXPECT_EQ(grid_.ColWidth(5), c.dragged);
+    EXPECT_EQ(grid_.DefaultRowHeight(), c.rowHeight);
+    const auto [top, bottom] = RowEdges(1);
+    EXPECT_EQ(bottom - top, c.rowHeight);
+
+    EXPECT_TRUE(grid_.IsEditing());
+    EXPECT_EQ(GetFocus(), editor);
+    EXPECT_EQ(CurrentCell().x, 3);
+    EXPECT_EQ(grid_.Selection(), (GridRect{2, 1, 3, 1}));
+    RECT placed{};
+    GetWindowRect(editor, &placed);
+    MapWindowPoints(nullptr, grid_.Handle(), reinterpret_cast<POINT*>(&placed), 2);
+    const auto [left, right] = ColEdges(3);
+    EXPECT_EQ(placed.left, left);
+    EXPECT_EQ(placed.right, right);
+    EXPECT_GE(placed.top, top);
+    EXPECT_LE(placed.bottom, bottom);
+  }
+  grid_.SetDpi(0);
+  EXPECT_EQ(grid_.Dpi(), 144);
+  wchar_t typed[8] = {};
+  GetWindowTextW(editor, typed, 8);
+  EXPECT_EQ(std::wstring(typed), L"6");
+  Key(VK_RETURN);
+  EXPECT_EQ(grid_.CellBytes(3, 1), "6");
+  EXPECT_EQ(grid_.CellBytes(2, 1), "0.5");
+}
+
 TEST_F(StringGridTest, HeadingsAreDrawnAsHeadings) {
   const Picture picture(grid_.Handle());
   ASSERT_TRUE(picture.Valid());
