@@ -41,7 +41,7 @@ bool CellEditor::Create(HWND parent) {
   SetTextIndent(kTextIndent);
   ImmAssociateContextEx(parent, nullptr, 0);
   ImmAssociateContextEx(edit, nullptr, 0);
-  textHeight_ = TextHeight(edit, nullptr);
+  textHeight_ = kUnmeasured;
   return true;
 }
 
@@ -75,6 +75,9 @@ std::wstring CellEditor::Text() const {
 // cell puts the text where the cell draws its own.
 void CellEditor::Place(RECT cell) {
   if (!IsOpen()) return;
+  // Measured when first needed: the font usually changes before the
+  // editor ever opens.
+  if (textHeight_ == kUnmeasured) textHeight_ = TextHeight(Handle(), font_);
   const int cellHeight = cell.bottom - cell.top;
   const int height = textHeight_ > 0 ? std::min(cellHeight, textHeight_ + 2) : cellHeight;
   SetWindowPos(Handle(), HWND_TOP, cell.left, cell.top + (cellHeight - height) / 2,
@@ -84,7 +87,8 @@ void CellEditor::Place(RECT cell) {
 void CellEditor::SetFont(HFONT font) {
   if (Handle() == nullptr) return;
   SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  textHeight_ = TextHeight(Handle(), font);
+  font_ = font;
+  textHeight_ = kUnmeasured;
 }
 
 // One pixel less than the indent, as at 96 DPI, where that lines the

@@ -86,7 +86,9 @@ class CellEditor final : private ControlSubclass {
   Grid& grid_;
   HWND parent_ = nullptr;
   bool open_ = false;
-  int textHeight_ = 0;  // of the current font
+  static constexpr int kUnmeasured = -1;
+  HFONT font_ = nullptr;  // borrowed: the grid's
+  int textHeight_ = kUnmeasured;  // of font_
   bool composing_ = false;
   bool compositionEnter_ = false;
 };

@@ -26,11 +26,11 @@ constexpr const app::MainWindowLayout& kLayout = app::kMainWindowLayout;
 constexpr UINT kGetDpiScaledSize = 0x02E4;
 
 // Each control's box in the layout, by control ID.
-struct ControlBox {
+struct ControlPlace {
   int id;
   app::LayoutBox app::MainWindowLayout::*box;
 };
-constexpr ControlBox kControlBoxes[] = {
+constexpr ControlPlace kControlPlaces[] = {
     {kIdPickedTextHeading, &app::MainWindowLayout::pickedTextHeading},
     {kIdPickedText, &app::MainWindowLayout::pickedText},
     {kIdSpacingGrid, &app::MainWindowLayout::spacingGrid},
@@ -205,40 +205,36 @@ bool MainWindow::OnCreate() {
   return spacingGrid_.Handle() != nullptr && widthSlider_ != nullptr;
 }
 
+// Created at their place and size: moving or sizing a control afterwards
+// costs as much again.
 HWND MainWindow::AddControl(const wchar_t* className, const wchar_t* text, DWORD style, int id,
                             DWORD exStyle) {
-  const app::LayoutBox box = Box(id);
+  const HFONT font = id == kIdPickedText ? pickedTextFont_.Get() : windowFont_.Get();
+  const app::LayoutBox box = FittedBox(id, font, text);
   HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, box.x,
                                  box.y, box.width, box.height, Handle(),
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(Handle(), GWLP_HINSTANCE)),
                                  nullptr);
-  if (control != nullptr) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.Get()), FALSE);
+  if (control != nullptr) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return control;
 }
 
-// Labels size themselves to their text, as the layout's labels do: a box
-// width or height of 0 is the text's in the label's font.
+// Labels size themselves to their text, as the layout's labels do; one
+// whose size is right already is left alone.
 void MainWindow::FitLabelToText(HWND label) {
-  const app::LayoutBox box = Box(GetDlgCtrlID(label));
-  const std::wstring text = WindowText(label);
-  ScopedWindowDc dc = GetDcScoped(label);
-  const auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
-  ScopedSelection selected = SelectScoped(dc.Get().dc, font);
-  SIZE size{};
-  GetTextExtentPoint32W(dc.Get().dc, text.c_str(), static_cast<int>(text.size()), &size);
-  TEXTMETRICW metrics{};
-  GetTextMetricsW(dc.Get().dc, &metrics);
-  const int width = box.width > 0 ? box.width : static_cast<int>(size.cx);
-  const int height = box.height > 0 ? box.height : static_cast<int>(metrics.tmHeight);
-  SetWindowPos(label, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const app::LayoutBox box = ControlBox(label);
+  RECT now{};
+  GetWindowRect(label, &now);
+  if (now.right - now.left == box.width && now.bottom - now.top == box.height) return;
+  SetWindowPos(label, nullptr, 0, 0, box.width, box.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MainWindow::CreatePickedText() {
   pickedTextHeading_ = AddControl(L"STATIC", L"指示した文字：", SS_LEFT | SS_NOPREFIX, kIdPickedTextHeading);
-  FitLabelToText(pickedTextHeading_);
+  pickedTextFace_ = kWindowFontName;
+  pickedTextFont_ = MakePickedTextFont(pickedTextFace_);
   pickedText_ = AddControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kIdPickedText);
-  SetPickedTextFont("\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e");
 }
 
 void MainWindow::CreateSpacingGrid() {
@@ -246,7 +242,6 @@ void MainWindow::CreateSpacingGrid() {
   spacingGrid_.Create(Handle(), kIdSpacingGrid, box.x, box.y, box.width, box.height);
   SendMessageW(spacingGrid_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.Get()), FALSE);
   cellWidthLabel_ = AddControl(L"STATIC", L"セル幅：", SS_LEFT | SS_NOPREFIX, kIdCellWidthLabel);
-  FitLabelToText(cellWidthLabel_);
 }
 
 void MainWindow::CreateWidthSlider() {
@@ -279,10 +274,37 @@ void MainWindow::CreateStatusLine() {
 }
 
 app::LayoutBox MainWindow::Box(int id) const {
-  for (const ControlBox& control : kControlBoxes) {
+  for (const ControlPlace& control : kControlPlaces) {
     if (control.id == id) return app::ScaleBox(kLayout.*control.box, dpi_);
   }
   return {};
+}
+
+// The box of a control that exists, a label's fitted to its text and font.
+app::LayoutBox MainWindow::ControlBox(HWND control) const {
+  const int id = GetDlgCtrlID(control);
+  const app::LayoutBox box = Box(id);
+  if (box.width > 0 && box.height > 0) return box;
+  return FittedBox(id, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)),
+                   WindowText(control));
+}
+
+// A label's width or height of 0 in the layout is its text's in `font`:
+// the text's width, the font's line height.
+app::LayoutBox MainWindow::FittedBox(int id, HFONT font, std::wstring_view text) const {
+  app::LayoutBox box = Box(id);
+  if (box.width > 0 && box.height > 0) return box;
+  if (text.empty() && box.height > 0) return box;
+  const ScopedWindowDc dc = GetDcScoped(Handle());
+  if (!dc) return box;
+  const ScopedSelection selected = SelectScoped(dc.Get().dc, font);
+  SIZE size{};
+  GetTextExtentPoint32W(dc.Get().dc, text.data(), static_cast<int>(text.size()), &size);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc.Get().dc, &metrics);
+  if (box.width == 0) box.width = static_cast<int>(size.cx);
+  if (box.height == 0) box.height = static_cast<int>(metrics.tmHeight);
+  return box;
 }
 
 ScopedFont MainWindow::MakeWindowFont() const {
@@ -306,19 +328,18 @@ void MainWindow::SizeToLayout() {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// Every control at its box, labels then fitted to their text, in one move.
+// Every control at its box, labels fitted to their text, in one move.
 void MainWindow::LayOut() {
-  HDWP moves = BeginDeferWindowPos(static_cast<int>(std::size(kControlBoxes)));
-  for (const ControlBox& control : kControlBoxes) {
+  HDWP moves = BeginDeferWindowPos(static_cast<int>(std::size(kControlPlaces)));
+  for (const ControlPlace& control : kControlPlaces) {
     const HWND window = GetDlgItem(Handle(), control.id);
-    const app::LayoutBox box = Box(control.id);
+    const app::LayoutBox box = ControlBox(window);
     if (moves != nullptr && window != nullptr) {
       moves = DeferWindowPos(moves, window, nullptr, box.x, box.y, box.width, box.height,
                              SWP_NOZORDER | SWP_NOACTIVATE);
     }
   }
   if (moves != nullptr) EndDeferWindowPos(moves);
-  for (const HWND label : {pickedTextHeading_, pickedText_, cellWidthLabel_}) FitLabelToText(label);
 }
 
 void MainWindow::OnCommand(int id) {
@@ -412,7 +433,7 @@ void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
   ScopedFont pickedTextFont = MakePickedTextFont(pickedTextFace_);
   // Fonts that cannot be made leave the old ones in use rather than none.
   if (windowFont) {
-    for (const ControlBox& control : kControlBoxes) {
+    for (const ControlPlace& control : kControlPlaces) {
       if (control.id == kIdPickedText) continue;
       SendMessageW(GetDlgItem(Handle(), control.id), WM_SETFONT,
                    reinterpret_cast<WPARAM>(windowFont.Get()), FALSE);
@@ -433,6 +454,7 @@ void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
 
 void MainWindow::SetPickedTextFont(std::string_view fontName) {
   std::wstring faceName = Cp932ToWide(fontName);
+  if (faceName == pickedTextFace_ && pickedTextFont_) return;
   ScopedFont font = MakePickedTextFont(faceName);
   if (!font.Get()) return;
   SendMessageW(pickedText_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
@@ -442,7 +464,9 @@ void MainWindow::SetPickedTextFont(std::string_view fontName) {
 }
 
 void MainWindow::SetPickedText(std::string_view caption) {
-  SetWindowTextW(pickedText_, Cp932ToWide(caption).c_str());
+  const std::wstring text = Cp932ToWide(caption);
+  if (text == WindowText(pickedText_)) return;
+  SetWindowTextW(pickedText_, text.c_str());
   FitLabelToText(pickedText_);
 }
 
@@ -464,6 +488,7 @@ void MainWindow::MoveTo(app::WindowPosition position) {
   const app::WindowSize size{frame.right - frame.left, frame.bottom - frame.top,
                                clientOrigin.y - frame.top};
   const app::WindowPosition place = app::KeepReachable(position, size, MonitorWorkAreas());
+  if (place.left == frame.left && place.top == frame.top) return;
   SetWindowPos(Handle(), nullptr, place.left, place.top, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -79,6 +79,8 @@ class MainWindow final : public WindowBase, private app::FormView {
 
   // The scale: the layout's boxes and fonts at the window's DPI.
   app::LayoutBox Box(int id) const;
+  app::LayoutBox FittedBox(int id, HFONT font, std::wstring_view text) const;
+  app::LayoutBox ControlBox(HWND control) const;
   ScopedFont MakeWindowFont() const;
   ScopedFont MakePickedTextFont(const std::wstring& faceName) const;
   void SizeToLayout();

@@ -266,8 +266,10 @@ void StringGrid::AfterCountChange() {
 
 int StringGrid::TextIndent() const noexcept { return app::ScaleForDpi(CellEditor::kTextIndent, dpi_); }
 
+// A grid not on screen is drawn whole when it shows; invalidating it
+// before costs a round trip to the system for nothing.
 void StringGrid::Redraw() const noexcept {
-  if (Handle() != nullptr) InvalidateRect(Handle(), nullptr, FALSE);
+  if (IsWindowVisible(Handle())) InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 SIZE StringGrid::ClientSize() const noexcept {
