@@ -21,6 +21,10 @@ constexpr int kWindowFontHeight = 13;
 constexpr int kPickedTextFontHeight = 16;
 constexpr int kPickedTextHeight = 16;
 constexpr int kStatusHeight = 24;
+// The chooser in the picked text's place: its field and items, and their
+// lettering.
+constexpr int kChooserItemHeight = 14;
+constexpr int kChooserFontHeight = 13;
 constexpr POINT kInitialPosition{202, 107};
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
@@ -120,8 +124,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:
       return OnCreate() ? 0 : -1;
     case WM_COMMAND:
-      OnCommand(LOWORD(wParam));
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
+    case WM_MEASUREITEM:
+      OnMeasureItem(static_cast<int>(wParam), *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_DRAWITEM:
+      OnDrawItem(static_cast<int>(wParam), *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
     case WM_HSCROLL:
       OnHScroll(reinterpret_cast<HWND>(lParam));
       return 0;
@@ -171,6 +181,7 @@ bool MainWindow::OnCreate() {
   CreateWidthSlider();
   CreateButtons();
   CreateNotes();
+  CreatePreview();
   CreateStatusLine();
   return spacingGrid_.Handle() != nullptr && widthSlider_ != nullptr;
 }
@@ -205,6 +216,9 @@ void MainWindow::CreatePickedText() {
   FitLabelToText(pickedTextHeading_, 0);
   pickedText_ = AddControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kIdPickedText, 8, 28, 0, kPickedTextHeight);
   SetPickedTextFont("\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e");
+  // Hidden until the host hands over more than one text; then it takes the
+  // picked text's place, as wide as the grid below it.
+  textChooser_.Create(Handle(), kIdTextChooser, 8, 27, 273, kChooserItemHeight, kChooserFontHeight);
 }
 
 void MainWindow::CreateSpacingGrid() {
@@ -240,12 +254,23 @@ void MainWindow::CreateNotes() {
                       kIdNotes, 288, 48, 193, 113, WS_EX_CLIENTEDGE);
 }
 
+// Under the buttons: the band, and beside it the length box named by its
+// label, which is created just before it.
+void MainWindow::CreatePreview() {
+  previewBand_.Create(Handle(), kIdPreviewBand, 8, 200, 380, 96);
+  lengthLabel_ = AddControl(L"STATIC", L"全長：", SS_LEFT | SS_NOPREFIX, kIdLengthLabel, 396, 204, 0, 0);
+  FitLabelToText(lengthLabel_, 0);
+  if (lengthBox_.Create(Handle(), kIdLengthBox, 396, 222, 83, 22)) {
+    SendMessageW(lengthBox_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.Get()), FALSE);
+  }
+}
+
 void MainWindow::CreateStatusLine() {
   statusLine_ = AddControl(L"STATIC", L"　", SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, kIdStatusLine, 0,
                         kClientHeight - kStatusHeight, kClientWidth, kStatusHeight);
 }
 
-void MainWindow::OnCommand(int id) {
+void MainWindow::OnCommand(int id, int code) {
   switch (id) {
     case kIdOk:
       OnOk();
@@ -254,10 +279,22 @@ void MainWindow::OnCommand(int id) {
       OnCancel();
       break;
     case kIdSpacingGrid:
-      // GN_CELLSCHANGED: the spacings are read on OK; until then nothing
-      // shows them anywhere else.
+      if (code == GN_CELLSCHANGED) form_->OnSpacingsChanged();
+      break;
+    case kIdTextChooser:
+      if (code == CBN_SELCHANGE && textChooser_.Chosen() >= 0) {
+        form_->OnTextChosen(static_cast<std::size_t>(textChooser_.Chosen()));
+      }
       break;
   }
+}
+
+void MainWindow::OnMeasureItem(int id, MEASUREITEMSTRUCT& item) {
+  if (id == kIdTextChooser) textChooser_.MeasureItem(item);
+}
+
+void MainWindow::OnDrawItem(int id, const DRAWITEMSTRUCT& item) {
+  if (id == kIdTextChooser) textChooser_.DrawItem(item);
 }
 
 void MainWindow::OnOk() {
@@ -331,6 +368,16 @@ void MainWindow::SetPickedText(std::string_view caption) {
 }
 
 void MainWindow::RedrawPickedTextNow() { RedrawNow(pickedText_); }
+
+void MainWindow::ShowTextChoices(const std::vector<app::TextChoice>& choices, std::size_t chosen) {
+  ShowWindow(pickedText_, SW_HIDE);
+  textChooser_.Show(choices, chosen);
+}
+
+void MainWindow::ShowPreview(const app::Preview& preview) {
+  previewBand_.Show(preview);
+  lengthBox_.Show(preview.length, preview.lengthEditable);
+}
 
 void MainWindow::SetStatus(std::string_view caption) {
   SetWindowTextW(statusLine_, Cp932ToWide(caption).c_str());

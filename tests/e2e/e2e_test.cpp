@@ -270,6 +270,107 @@ TEST_F(Tool, LongTextsAreShownAndWrittenWhole) {
   EXPECT_NE(out.find("ch 9 9 1 0 \"" + other + "\r\n"), std::string::npos);
 }
 
+// A spacing stored in the grid redraws the preview band: the characters
+// after it move.
+TEST_F(Tool, StoredSpacingRedrawsThePreview) {
+  ProgramFolder folder(kTool, L"rupena preview");
+  auto run = StartOnGrid(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  const HWND band = run->Control(kIdPreviewBand);
+  ASSERT_NE(band, nullptr);
+  // The pictures come off the screen: nothing of another window may lie on it.
+  SetForegroundWindow(run->Main());
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == run->Main(); }));
+  UpdateWindow(band);
+  const auto before = TakePicture(band);
+  ASSERT_TRUE(before.has_value());
+  run->TypeChar(L'5');
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(run->Focus()) == L"5"; }));
+  run->TypeKey(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(run->Control(kIdLengthBox)) == L"14"; }));
+  // What reaches the screen may lag behind the window's own drawing.
+  EXPECT_TRUE(WaitUntil([&] {
+    const auto after = TakePicture(band);
+    return after.has_value() && after->pixels != before->pixels;
+  }));
+  run->ClickButton(kIdCancel);
+  ExpectEnds(*run);
+}
+
+// A length typed into the box (full width, as an input method gives it)
+// and Enter spread the characters over it; the window stays, and OK writes
+// what `split --length` writes.
+TEST_F(Tool, LengthEnteredThenOkWritesWhatSplitWrites) {
+  ProgramFolder folder(kTool, L"rupena length");
+  auto run = StartOnGrid(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  const HWND box = run->Control(kIdLengthBox);
+  SendMessageW(box, EM_SETSEL, 0, -1);
+  for (const wchar_t ch : std::wstring(L"２０")) run->PostChar(box, ch);
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(box) == L"２０"; }));
+  run->PostKey(box, VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(box) == L"20"; }));
+  EXPECT_FALSE(run->WaitForExit(std::chrono::milliseconds(200)).has_value());
+  run->ClickButton(kIdOk);
+  ExpectEnds(*run);
+  EXPECT_EQ(ReadFileBytes(folder.Exchange()), CliSplit(kPicked, {L"--length", L"20"}));
+}
+
+// With several texts handed over the label is a drop-down list; choosing
+// the second one with the keyboard and OK writes what `split --text 2`
+// writes: the second split, the first and third written back.
+TEST_F(Tool, SecondTextChosenThenOkWritesWhatSplitWrites) {
+  const std::string host = HostFile({"ch 0 0 1 0 \"XY", "ch 0 9 1 0 \"CDE", "ch 5 5 1 0 \"Z"});
+  ProgramFolder folder(kTool, L"rupena chooser");
+  WriteFileBytes(folder.Exchange(), host);
+  auto run = Start(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  const HWND chooser = run->Control(kIdTextChooser);
+  ASSERT_NE(chooser, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(chooser) != FALSE; }));
+  EXPECT_FALSE(IsWindowVisible(run->Control(kIdPickedText)));
+  EXPECT_EQ(SendMessageW(chooser, CB_GETCOUNT, 0, 0), 3);
+  EXPECT_EQ(SendMessageW(chooser, CB_GETCURSEL, 0, 0), 0);
+  run->PostKey(chooser, VK_DOWN);
+  const HWND grid = run->Control(kIdSpacingGrid);
+  ASSERT_TRUE(WaitUntil([&] { return ColCount(grid) == 4; }));
+  EXPECT_EQ(SendMessageW(chooser, CB_GETCURSEL, 0, 0), 1);
+  run->ClickButton(kIdOk);
+  ExpectEnds(*run);
+  EXPECT_EQ(ReadFileBytes(folder.Exchange()), CliSplit(host, {L"--text", L"2"}));
+}
+
+// The figure a person compares: how long the band takes to redraw a text of
+// 255 characters, asked from this process, against a redraw of the status
+// line, which costs the same round trip and hardly any drawing.
+TEST_F(Tool, PreviewRedrawOf255Characters) {
+  std::string text;
+  for (int i = 0; i < 255; ++i) text += kHiraganaA;
+  ProgramFolder folder(kTool, L"rupena redraw");
+  WriteFileBytes(folder.Exchange(), HostFile({"ch 0 0 1 0 \"" + text}));
+  auto run = Start(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  const auto best = [](HWND window) {
+    double fastest = 1e9;
+    for (int i = 0; i < 20; ++i) {
+      LARGE_INTEGER start, stop, frequency;
+      QueryPerformanceFrequency(&frequency);
+      QueryPerformanceCounter(&start);
+      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+      QueryPerformanceCounter(&stop);
+      fastest = std::min(fastest, 1000.0 * static_cast<double>(stop.QuadPart - start.QuadPart) /
+                                      static_cast<double>(frequency.QuadPart));
+    }
+    return fastest;
+  };
+  const double band = best(run->Control(kIdPreviewBand));
+  const double status = best(run->Control(kIdStatusLine));
+  std::printf("preview redraw of 255 characters, best of 20: %.2f ms (status line: %.2f ms)\n", band, status);
+  EXPECT_EQ(WindowText(run->Control(kIdLengthBox)), L"1274");  // 255 characters 4 wide, 254 gaps of 1
+  run->ClickButton(kIdCancel);
+  ExpectEnds(*run);
+}
+
 TEST_F(Tool, SliderAtFiveNarrowsTheDataColumnsOnly) {
   ProgramFolder folder(kTool, L"rupena slider");
   WriteFileBytes(folder.Exchange(), kPicked);
@@ -329,7 +430,7 @@ TEST_F(Tool, WindowAndControlsSitWhereTheLayoutPutsThem) {
   RECT client{};
   GetClientRect(main, &client);
   EXPECT_EQ(client.right, 487);
-  EXPECT_EQ(client.bottom, 223);
+  EXPECT_EQ(client.bottom, 325);
   EXPECT_EQ(WindowText(main), L"ルペナ");
   const auto style = static_cast<DWORD>(GetWindowLongPtrW(main, GWL_STYLE));
   EXPECT_TRUE(style & WS_SYSMENU);
@@ -352,7 +453,10 @@ TEST_F(Tool, WindowAndControlsSitWhereTheLayoutPutsThem) {
       {kIdOk, {72, 168, 193, 193}},
       {kIdCancel, {272, 168, 393, 193}},
       {kIdNotes, {288, 48, 481, 161}},
-      {kIdStatusLine, {0, 199, 487, 223}},
+      {kIdPreviewBand, {8, 200, 388, 296}},
+      {kIdLengthLabel, {396, 204, -1, -1}},
+      {kIdLengthBox, {396, 222, 479, 244}},
+      {kIdStatusLine, {0, 301, 487, 325}},
   };
   for (const Place& p : places) {
     SCOPED_TRACE(p.id);
@@ -376,6 +480,10 @@ TEST_F(Tool, WindowAndControlsSitWhereTheLayoutPutsThem) {
   EXPECT_EQ(WindowText(run->Control(kIdOk)), L"ＯＫ(&Y)");
   EXPECT_EQ(WindowText(run->Control(kIdCancel)), L"キャンセル(&N)");
   EXPECT_EQ(WindowText(run->Control(kIdStatusLine)), L"　");
+  EXPECT_EQ(WindowText(run->Control(kIdLengthLabel)), L"全長：");
+  // the box is named by its label, the window just before it
+  EXPECT_EQ(GetWindow(run->Control(kIdLengthLabel), GW_HWNDNEXT), run->Control(kIdLengthBox));
+  EXPECT_EQ(WindowText(run->Control(kIdLengthBox)), L"9.5");
   const std::wstring notes = WindowText(run->Control(kIdNotes));
   EXPECT_EQ(notes.substr(0, 11), L"◇特殊文字、制御文字、");
   EXPECT_NE(notes.find(L"\r\n\r\n◆ブロック図形内のもの\r\n"), std::wstring::npos);
@@ -383,8 +491,8 @@ TEST_F(Tool, WindowAndControlsSitWhereTheLayoutPutsThem) {
   EXPECT_EQ(SendMessageW(run->Control(kIdWidthSlider), TBM_GETRANGEMIN, 0, 0), 5);
   EXPECT_EQ(SendMessageW(run->Control(kIdWidthSlider), TBM_GETRANGEMAX, 0, 0), 100);
   EXPECT_EQ(SendMessageW(run->Control(kIdWidthSlider), TBM_GETPOS, 0, 0), 32);
-  // tab order: grid, slider, OK, Cancel
-  const int order[] = {kIdSpacingGrid, kIdWidthSlider, kIdOk, kIdCancel, kIdSpacingGrid};
+  // tab order: grid, slider, OK, Cancel, length box
+  const int order[] = {kIdSpacingGrid, kIdWidthSlider, kIdOk, kIdCancel, kIdLengthBox, kIdSpacingGrid};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
     EXPECT_EQ(GetNextDlgTabItem(main, run->Control(order[i]), FALSE), run->Control(order[i + 1]));
   }
