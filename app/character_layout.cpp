@@ -61,6 +61,15 @@ double DefaultSpacing(std::string_view character, double charSpacing) noexcept {
   return character.size() == 1 ? charSpacing / 2 : charSpacing;
 }
 
+namespace {
+
+// A character's own width along the direction.
+double CharacterWidth(std::string_view character, double charWidth) noexcept {
+  return character.size() == 1 ? charWidth / 2 : charWidth;
+}
+
+}  // namespace
+
 void FillSpacingGrid(const exchange::TextRecord* picked, SpacingGrid& grid) {
   const std::string_view text = picked != nullptr ? std::string_view(picked->text) : kFullWidthSpace;
   const double spacing = picked != nullptr ? picked->charSpacing : 0.0;
@@ -100,13 +109,34 @@ std::vector<PlacedCharacter> PlaceCharacters(const exchange::TextRecord& text,
     const std::size_t i = placed.size();
     const double spacing =
         i < spacings.size() ? spacings[i] : DefaultSpacing(character, text.charSpacing);
-    const double advance = spacing + (character.size() == 1 ? width / 2 : width);
-    placed.push_back({std::string(character), x, y, advance,
+    const double characterWidth = CharacterWidth(character, width);
+    const double advance = spacing + characterWidth;
+    placed.push_back({std::string(character), x, y, characterWidth, advance,
                       exchange::TakesText(character, text.directionX, text.directionY)});
     x += cosA * advance;
     y += sinA * advance;
   }
   return placed;
+}
+
+double SpannedLength(std::span<const PlacedCharacter> characters) noexcept {
+  if (characters.empty()) return 0.0;
+  double length = 0.0;
+  for (std::size_t i = 0; i + 1 < characters.size(); ++i) length += characters[i].advance;
+  return length + characters.back().width;
+}
+
+std::optional<double> SpacingForLength(const exchange::TextRecord& text, double length) {
+  const std::vector<std::string_view> characters = SplitCharacters(text.text);
+  if (characters.size() < 2) return std::nullopt;
+  double widths = 0.0;
+  for (const std::string_view character : characters) widths += CharacterWidth(character, text.charWidth);
+  return (length - widths) / static_cast<double>(characters.size() - 1);
+}
+
+void SetSpacingsBetween(SpacingGrid& grid, double spacing) {
+  const std::string cell = text::FormatGeneral(spacing);
+  for (int col = 1; col + 1 < grid.ColCount(); ++col) grid.SetCell(col, 1, cell);
 }
 
 }  // namespace rupena::app

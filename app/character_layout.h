@@ -6,6 +6,7 @@
 // the exchange file gives them; nothing is scaled.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -42,10 +43,11 @@ std::vector<double> GridSpacings(const SpacingGrid& grid);
 
 // One character of the picked text where OK puts it.
 struct PlacedCharacter {
-  std::string bytes;  // the character, one or two bytes
-  double x = 0.0;     // the start of its text command
+  std::string bytes;     // the character, one or two bytes
+  double x = 0.0;        // the start of its text command
   double y = 0.0;
-  double advance = 0.0;  // to the next character: its width (half for one byte) and its spacing
+  double width = 0.0;    // along the direction: the text's width, half of it for one byte
+  double advance = 0.0;  // to the next character: its width and the spacing after it
   bool written = false;  // blanks, and every character of a text without direction, are not
 };
 
@@ -56,5 +58,22 @@ struct PlacedCharacter {
 // anything that shows the characters take their places from here.
 std::vector<PlacedCharacter> PlaceCharacters(const exchange::TextRecord& text,
                                              std::span<const double> spacings);
+
+// From the first character's start to the last one's end, along the
+// direction: every advance but the last, and the last character's width
+// (its spacing leads nowhere). 0 without characters.
+double SpannedLength(std::span<const PlacedCharacter> characters) noexcept;
+
+// The one spacing between characters that makes the characters of `text`
+// span `length`: (length - the sum of their widths) / (characters - 1). A
+// length shorter than the characters themselves gives a negative spacing.
+// nullopt for a text of fewer than two characters, which has nothing to
+// spread.
+std::optional<double> SpacingForLength(const exchange::TextRecord& text, double length);
+
+// Sets every spacing cell of the grid but the last to `spacing`, in the
+// general number format; the spacing after the last character is left as
+// it is.
+void SetSpacingsBetween(SpacingGrid& grid, double spacing);
 
 }  // namespace rupena::app

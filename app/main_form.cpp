@@ -7,12 +7,11 @@
 #include "app/text_write_back.h"
 #include "exchange/exchange_reader.h"
 #include "exchange/exchange_writer.h"
+#include "textutil/number_parse.h"
 
 namespace rupena::app {
 
 namespace {
-
-constexpr std::size_t kPickedIndex = 0;
 
 constexpr std::string_view kLabelFont = "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e";  // ＭＳ ゴシック
 constexpr std::string_view kNothingPicked =
@@ -50,12 +49,13 @@ MainForm::MainForm(FormView& view, const std::filesystem::path& exePath)
       positionPath_(PositionFilePath(exePath)) {}
 
 const exchange::TextRecord* MainForm::Picked() const noexcept {
-  return drawing_.texts.size() > kPickedIndex ? &drawing_.texts[kPickedIndex] : nullptr;
+  return picked_ < drawing_.texts.size() ? &drawing_.texts[picked_] : nullptr;
 }
 
 void MainForm::OnShown() {
   drawing_ = exchange::Drawing{};
   exchange::LoadExchangeFile(drawing_, exchangePath_);  // a missing or broken file leaves what could be read
+  picked_ = 0;
   view_.MoveTo(ReadPosition(positionPath_));
   view_.SetPickedTextFont(kLabelFont);
   view_.SetPickedText(kNothingPicked);
@@ -65,12 +65,53 @@ void MainForm::OnShown() {
     view_.SetPickedText(picked->text);
   }
   view_.RedrawPickedTextNow();
+  if (drawing_.texts.size() > 1) {
+    std::vector<TextChoice> choices;
+    for (std::size_t i = 0; i < drawing_.texts.size(); ++i) {
+      const exchange::TextRecord& text = drawing_.texts[i];
+      choices.push_back({text.text, DisplayFontName(text.fontName)});
+    }
+    view_.ShowTextChoices(choices, picked_);
+  }
   FillSpacingGrid(picked, view_.Grid());
   if (picked != nullptr) {
-    if (const int kept = KeptTextCount(drawing_, kPickedIndex); kept > 0) SetStatus(KeptTextsNotice(kept));
+    ShowKeptTexts();
   } else if (!drawing_.dimensions.empty()) {
     SetStatus(kDimensionsOnly);
   }
+  ShowPreview();
+}
+
+void MainForm::ShowKeptTexts() {
+  if (const int kept = KeptTextCount(drawing_, picked_); kept > 0) SetStatus(KeptTextsNotice(kept));
+}
+
+void MainForm::ShowPreview() {
+  view_.ShowPreview(MakePreview(Picked(), GridSpacings(view_.Grid())));
+}
+
+void MainForm::OnTextChosen(std::size_t index) {
+  if (closed_ || index >= drawing_.texts.size() || index == picked_) return;
+  picked_ = index;
+  SpacingGrid& grid = view_.Grid();
+  FillSpacingGrid(Picked(), grid);
+  grid.SetDataColWidths(cellWidth_);  // the slider's width, for the new columns too
+  ShowKeptTexts();
+  ShowPreview();
+}
+
+void MainForm::OnSpacingsChanged() { ShowPreview(); }
+
+void MainForm::OnLengthEntered(std::string_view length) {
+  const exchange::TextRecord* picked = Picked();
+  const std::optional<double> value = text::ParseFloat(length);
+  if (picked != nullptr && value) {
+    if (const std::optional<double> spacing = SpacingForLength(*picked, *value)) {
+      SetSpacingsBetween(view_.Grid(), *spacing);
+    }
+  }
+  // Also what is no number: the box shows the length the characters span.
+  ShowPreview();
 }
 
 void MainForm::SetStatus(std::string_view caption) {
@@ -79,9 +120,11 @@ void MainForm::SetStatus(std::string_view caption) {
 }
 
 void MainForm::OnWidthSliderMoved(int position) {
+  cellWidth_ = position;
   SpacingGrid& grid = view_.Grid();
   grid.SetDataColWidths(position);
   grid.SetColWidth(0, kHeadingColWidth);
+  ShowPreview();
 }
 
 void MainForm::OnOk() {
@@ -91,7 +134,7 @@ void MainForm::OnOk() {
     view_.SetStatus(kProcessing);
     exchange::ExchangeWriter writer(drawing_);
     const std::vector<double> spacings = GridSpacings(view_.Grid());
-    EmitSeparatedText(writer, drawing_, kPickedIndex, PlaceCharacters(*picked, spacings));
+    EmitSeparatedText(writer, drawing_, picked_, PlaceCharacters(*picked, spacings));
     if (const std::error_code failed = writer.WriteFile(exchangePath_)) {
       // The host's file is as it was; the user, told why, may free the way
       // and try again, or cancel.

@@ -1,5 +1,6 @@
-// What the main window does when it is shown, on OK, on Cancel and when the
-// width slider moves, as plain C++ over a small view interface. The Win32
+// What the main window does when it is shown, on OK, on Cancel, when the
+// width slider moves, a text is chosen, spacings change or a length is
+// entered, as plain C++ over a small view interface. The Win32
 // window implements the view and forwards its events here; tests use a fake.
 #pragma once
 
@@ -7,12 +8,20 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "app/position_file.h"
+#include "app/preview.h"
 #include "app/spacing_grid.h"
 #include "exchange/drawing.h"
 
 namespace rupena::app {
+
+// One handed-over text as the user chooses among them.
+struct TextChoice {
+  std::string text;      // CP932
+  std::string fontName;  // to show it in, without its angle brackets
+};
 
 // The window as the lifecycle sees it. Captions and font names are CP932
 // bytes; the view converts them at its edge.
@@ -23,6 +32,12 @@ class FormView {
   virtual void SetPickedTextFont(std::string_view fontName) = 0;
   virtual void SetPickedText(std::string_view caption) = 0;
   virtual void RedrawPickedTextNow() = 0;
+  // More than one text was handed over: instead of the picked text, the
+  // user chooses among `choices`, in the order they came; `chosen` is shown
+  // chosen.
+  virtual void ShowTextChoices(const std::vector<TextChoice>& choices, std::size_t chosen) = 0;
+  // Draws the preview band anew and puts the length into the length box.
+  virtual void ShowPreview(const Preview& preview) = 0;
   virtual void SetStatus(std::string_view caption) = 0;  // shown at once
   // Tells the user that the file `fileName` could not be written and why
   // (WriteFailureMessage, with the system's own words for `reason`), and
@@ -54,21 +69,33 @@ class MainForm {
   void OnOk();
   void OnCancel();
   void OnWidthSliderMoved(int position);
+  // The user chose the handed-over text `index` (from 0) to split.
+  void OnTextChosen(std::size_t index);
+  // The user changed spacing cells in the grid.
+  void OnSpacingsChanged();
+  // The user entered a length (CP932, full-width forms already ASCII) to
+  // spread the characters over.
+  void OnLengthEntered(std::string_view length);
 
   const exchange::Drawing& HandedOver() const noexcept { return drawing_; }
   const std::filesystem::path& ExchangePath() const noexcept { return exchangePath_; }
   const std::filesystem::path& PositionPath() const noexcept { return positionPath_; }
 
  private:
-  // The text that is split: the first one handed over, or none.
+  // The text that is split: the one chosen, at first the first one handed
+  // over, or none.
   const exchange::TextRecord* Picked() const noexcept;
 
   void SetStatus(std::string_view caption);
+  void ShowKeptTexts();
+  void ShowPreview();
 
   FormView& view_;
   std::filesystem::path exchangePath_;
   std::filesystem::path positionPath_;
   exchange::Drawing drawing_;
+  std::size_t picked_ = 0;  // in the drawing's text table
+  int cellWidth_ = kInitialCellWidth;
   std::string status_ = "\x81\x40";  // what the status line says until OK; a full-width space at first
   bool closed_ = false;  // OK and Cancel each end the run; a second one is ignored
 };

@@ -56,19 +56,26 @@ LayoutBox ScaleBox(LayoutBox box, int dpi) noexcept;
 // what it still looks like at 100 %.
 struct MainWindowLayout {
   int clientWidth = 487;
-  int clientHeight = 223;
+  int clientHeight = 325;
   // Font heights in pixels (character height, without internal leading).
   int windowFontHeight = 13;
   int pickedTextFontHeight = 16;
+  int chooserFontHeight = 13;
   LayoutBox pickedTextHeading{8, 8, 0, 0};
   LayoutBox pickedText{8, 28, 0, 16};  // as wide as the text, one line high
+  // In the picked text's place when several texts were handed over; its
+  // height is the field's and each item's.
+  LayoutBox textChooser{8, 27, 273, 14};
   LayoutBox spacingGrid{8, 48, 273, 81};
   LayoutBox cellWidthLabel{96, 140, 0, 0};
   LayoutBox widthSlider{152, 136, 134, 25};
   LayoutBox okButton{72, 168, 121, 25};
   LayoutBox cancelButton{272, 168, 121, 25};
   LayoutBox notes{288, 48, 193, 113};
-  LayoutBox statusLine{0, 199, 487, 24};  // the client area's bottom strip
+  LayoutBox previewBand{8, 200, 380, 96};
+  LayoutBox lengthLabel{396, 204, 0, 0};
+  LayoutBox lengthBox{396, 222, 83, 22};
+  LayoutBox statusLine{0, 301, 487, 24};  // the client area's bottom strip
 };
 
 inline constexpr MainWindowLayout kMainWindowLayout{};

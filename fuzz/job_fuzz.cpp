@@ -52,6 +52,8 @@ class JobView final : public rupena::app::FormView {
   void SetPickedText(std::string_view) override {}
   void RedrawPickedTextNow() override {}
   void SetStatus(std::string_view) override {}
+  void ShowTextChoices(const std::vector<rupena::app::TextChoice>&, std::size_t) override {}
+  void ShowPreview(const rupena::app::Preview&) override {}
   void ReportWriteFailure(std::string_view, std::error_code reason) override {
     std::cerr << reason.message() << '\n';
     Fail("OK could not write the exchange file");

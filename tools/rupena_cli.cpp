@@ -2,14 +2,12 @@
 // tool's job headless, exactly as the window would.
 //
 //   rupena-cli dump FILE
-//   rupena-cli grid FILE
-//   rupena-cli split FILE [-o OUT] [--spacing N=TEXT]...
+//   rupena-cli grid FILE [--text N] [--length L]
+//   rupena-cli split FILE [-o OUT] [--text N] [--spacing N=TEXT]... [--length L]
 //
 // Exit codes: 0 success; 1 FILE cannot be read, or (grid, split) holds no
 // text; 2 usage error; 3 the output cannot be written. Every failure says
 // what and why on standard error.
-#include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -21,11 +19,11 @@
 #include <vector>
 
 #include "app/character_layout.h"
-#include "app/number_input.h"
 #include "app/separated_output.h"
 #include "exchange/drawing.h"
 #include "exchange/exchange_reader.h"
 #include "exchange/exchange_writer.h"
+#include "tools/cli_options.h"
 #include "tools/dump_json.h"
 
 namespace {
@@ -39,19 +37,14 @@ using Args = std::vector<std::string_view>;
 
 int Usage() {
   std::cerr << "usage: rupena-cli dump FILE\n"
-               "       rupena-cli grid FILE\n"
-               "       rupena-cli split FILE [-o OUT] [--spacing N=TEXT]...\n";
+               "       rupena-cli grid FILE [--text N] [--length L]\n"
+               "       rupena-cli split FILE [-o OUT] [--text N] [--spacing N=TEXT]... [--length L]\n";
   return kExitUsage;
 }
 
 void Print(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
 
 using rupena::exchange::Drawing;
-
-// The text the window splits: the first one handed over, or none.
-const rupena::exchange::TextRecord* Picked(const Drawing& drawing) {
-  return drawing.texts.empty() ? nullptr : &drawing.texts[0];
-}
 
 // Reads FILE with `reader`; false, having said why, when it cannot be read.
 bool Read(rupena::exchange::ExchangeReader& reader, std::string_view file) {
@@ -60,13 +53,13 @@ bool Read(rupena::exchange::ExchangeReader& reader, std::string_view file) {
   return !failed;
 }
 
-// FILE as the window reads it, with its text; false, having said why, when
-// it cannot be read or holds no text.
+// FILE as the window reads it, with a text; false, having said why, when it
+// cannot be read or holds no text.
 bool ReadWithText(Drawing& drawing, std::string_view file) {
   rupena::exchange::ExchangeReader reader(drawing);
   if (!Read(reader, file)) return false;
-  if (Picked(drawing) == nullptr) std::cerr << "rupena-cli: " << file << " holds no text\n";
-  return Picked(drawing) != nullptr;
+  if (drawing.texts.empty()) std::cerr << "rupena-cli: " << file << " holds no text\n";
+  return !drawing.texts.empty();
 }
 
 // The drawing right after reading, and where the reader stood.
@@ -79,12 +72,46 @@ int Dump(const Args& args) {
   return kExitOk;
 }
 
+// The grid of the chosen text, with the spacings and the length the
+// command line gives; the text's index in `picked`. Returns an exit code
+// other than kExitOk, having said why, when there is nothing to show.
+int PrepareGrid(const rupena::tools::JobOptions& o, Drawing& drawing, rupena::app::SpacingCells& grid,
+                std::size_t& picked) {
+  if (!ReadWithText(drawing, o.file)) return kExitNoInput;
+  picked = static_cast<std::size_t>(o.text - 1);
+  if (picked >= drawing.texts.size()) {
+    std::cerr << "rupena-cli: no text " << o.text << " (" << o.file << " holds "
+              << drawing.texts.size() << ")\n";
+    return Usage();
+  }
+  const rupena::exchange::TextRecord& text = drawing.texts[picked];
+  rupena::app::FillSpacingGrid(&text, grid);
+  for (const auto& [col, cell] : o.spacings) {
+    if (col >= grid.ColCount()) {
+      std::cerr << "rupena-cli: no data column " << col << " (the text has "
+                << grid.ColCount() - 1 << ")\n";
+      return Usage();
+    }
+    grid.SetCell(col, 1, cell);
+  }
+  if (o.length) {
+    const std::optional<double> spacing = rupena::app::SpacingForLength(text, *o.length);
+    if (!spacing) {
+      std::cerr << "rupena-cli: one character has no spacing to spread over a length\n";
+      return Usage();
+    }
+    rupena::app::SetSpacingsBetween(grid, *spacing);
+  }
+  return kExitOk;
+}
+
 int Grid(const Args& args) {
-  if (args.size() != 1) return Usage();
+  const auto options = rupena::tools::ParseJobOptions(args, false);
+  if (!options) return Usage();
   Drawing drawing;
-  if (!ReadWithText(drawing, args[0])) return kExitNoInput;
   rupena::app::SpacingCells grid;
-  rupena::app::FillSpacingGrid(Picked(drawing), grid);
+  std::size_t picked = 0;
+  if (const int code = PrepareGrid(*options, drawing, grid, picked); code != kExitOk) return code;
   std::string out;
   for (int col = 1; col < grid.ColCount(); ++col) {
     out += std::to_string(col);
@@ -98,94 +125,17 @@ int Grid(const Args& args) {
   return kExitOk;
 }
 
-struct SplitOptions {
-  std::string_view file;
-  std::optional<std::string_view> out;
-  std::vector<std::pair<int, std::string>> spacings;  // data column, cell text
-};
-
-// UTF-8 as UTF-16, or nullopt where the bytes are no UTF-8 of the basic
-// plane (a terminal's arguments are UTF-8).
-std::optional<std::u16string> FromUtf8(std::string_view bytes) {
-  std::u16string text;
-  for (std::size_t i = 0; i < bytes.size();) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    const std::size_t length = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : 0;
-    if (length == 0 || i + length > bytes.size()) return std::nullopt;
-    char32_t c = length == 1 ? b : length == 2 ? (b & 0x1F) : (b & 0x0F);
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto t = static_cast<unsigned char>(bytes[i + k]);
-      if ((t & 0xC0) != 0x80) return std::nullopt;
-      c = c << 6 | (t & 0x3F);
-    }
-    text.push_back(static_cast<char16_t>(c));
-    i += length;
-  }
-  return text;
-}
-
-// A spacing as the window stores what is typed: full-width digits, signs
-// and points as their ASCII forms. Anything else stays as given.
-std::string SpacingCellText(std::string_view argument) {
-  const std::optional<std::u16string> text = FromUtf8(argument);
-  if (!text) return std::string(argument);
-  const std::u16string normal = rupena::app::NormaliseNumberText(*text);
-  if (std::any_of(normal.begin(), normal.end(), [](char16_t c) { return c >= 0x80; })) {
-    return std::string(argument);
-  }
-  return std::string(normal.begin(), normal.end());
-}
-
-std::optional<int> ParseColumn(std::string_view s) {
-  int n = 0;
-  const auto r = std::from_chars(s.data(), s.data() + s.size(), n);
-  if (r.ec != std::errc() || r.ptr != s.data() + s.size() || n < 1) return std::nullopt;
-  return n;
-}
-
-std::optional<SplitOptions> ParseSplit(const Args& args) {
-  SplitOptions o;
-  bool haveFile = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string_view a = args[i];
-    if (a == "-o" && i + 1 < args.size() && !o.out) {
-      o.out = args[++i];
-    } else if (a == "--spacing" && i + 1 < args.size()) {
-      const std::string_view assignment = args[++i];
-      const auto eq = assignment.find('=');
-      if (eq == std::string_view::npos) return std::nullopt;
-      const auto col = ParseColumn(assignment.substr(0, eq));
-      if (!col) return std::nullopt;
-      o.spacings.emplace_back(*col, SpacingCellText(assignment.substr(eq + 1)));
-    } else if (!a.empty() && a[0] != '-' && !haveFile) {
-      o.file = a;
-      haveFile = true;
-    } else {
-      return std::nullopt;
-    }
-  }
-  if (!haveFile) return std::nullopt;
-  return o;
-}
-
 int Split(const Args& args) {
-  const auto options = ParseSplit(args);
+  const auto options = rupena::tools::ParseJobOptions(args, true);
   if (!options) return Usage();
   Drawing drawing;
-  if (!ReadWithText(drawing, options->file)) return kExitNoInput;
   rupena::app::SpacingCells grid;
-  rupena::app::FillSpacingGrid(Picked(drawing), grid);
-  for (const auto& [col, text] : options->spacings) {
-    if (col >= grid.ColCount()) {
-      std::cerr << "rupena-cli: no data column " << col << " (the text has "
-                << grid.ColCount() - 1 << ")\n";
-      return Usage();
-    }
-  }
-  for (const auto& [col, text] : options->spacings) grid.SetCell(col, 1, text);
+  std::size_t picked = 0;
+  if (const int code = PrepareGrid(*options, drawing, grid, picked); code != kExitOk) return code;
   rupena::exchange::ExchangeWriter writer(drawing);
-  rupena::app::EmitSeparatedText(writer, drawing, 0,
-                                 rupena::app::PlaceCharacters(*Picked(drawing), rupena::app::GridSpacings(grid)));
+  rupena::app::EmitSeparatedText(
+      writer, drawing, picked,
+      rupena::app::PlaceCharacters(drawing.texts[picked], rupena::app::GridSpacings(grid)));
   const std::filesystem::path out(options->out.value_or(options->file));
   if (const std::error_code failed = writer.WriteFile(out)) {
     std::cerr << "rupena-cli: cannot write " << out.string() << ": " << failed.message() << "\n";

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -175,6 +177,52 @@ TEST(PlacedCharacters, UpwardTextCarriesTheCosineResidue) {
   ASSERT_NE(c, 0.0);
   EXPECT_EQ(placed[1].x, 10 + c * 3);
   EXPECT_EQ(placed[1].y, 23.0);
+}
+
+// Spreading over a length: the one spacing that makes the placed characters
+// span exactly the length, with equal gaps.
+TEST(SpreadOverALength, TheCharactersSpanTheLengthWithEqualGaps) {
+  struct Case {
+    const char* name;
+    TextRecord text;
+    double length;
+  } cases[] = {
+      // 工事名称 over a title-block cell
+      {"four full-width characters", Text("\x8d\x48\x8e\x96\x96\xbc\x8f\xcc", 4, 1, 5, 0), 30},
+      {"half and full width, rotated", Text("A" + kHiraganaA + "B C", 3, 0, -1, 2), 17.25},
+      {"shorter than the characters: negative gaps", Text(kHiraganaA + kHiraganaA + kHiraganaA, 4, 1, 0, 1), 7},
+      {"a length far from the widths", Text("AB", 2.5, 0, 1, 0), 1e6},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::optional<double> spacing = rupena::app::SpacingForLength(c.text, c.length);
+    ASSERT_TRUE(spacing.has_value());
+    const std::size_t n = rupena::app::SplitCharacters(c.text.text).size();
+    const std::vector<double> spacings(n, *spacing);
+    const auto placed = rupena::app::PlaceCharacters(c.text, spacings);
+    EXPECT_NEAR(rupena::app::SpannedLength(placed), c.length, 1e-9 * c.length);
+    for (std::size_t i = 0; i + 1 < placed.size(); ++i) {
+      EXPECT_NEAR(placed[i].advance - placed[i].width, *spacing, 1e-9 * std::max(1.0, std::fabs(*spacing)))
+          << i;
+    }
+  }
+  EXPECT_LT(*rupena::app::SpacingForLength(Text(kHiraganaA + kHiraganaA, 4, 0, 1, 0), 6), 0.0);
+  EXPECT_FALSE(rupena::app::SpacingForLength(Text(kHiraganaA, 4, 0, 1, 0), 10).has_value());
+  EXPECT_FALSE(rupena::app::SpacingForLength(Text("", 4, 0, 1, 0), 10).has_value());
+}
+
+// The worked example spans from A's start to B's end: its spacing leads nowhere.
+TEST(SpreadOverALength, SpannedLengthCountsTheLastWidthNotItsSpacing) {
+  const auto placed = rupena::app::PlaceCharacters(Text("A" + kHiraganaA + "B", 4, 1, 5, 0), {});
+  EXPECT_EQ(rupena::app::SpannedLength(placed), 2.5 + 5 + 2);
+  EXPECT_EQ(rupena::app::SpannedLength({}), 0.0);
+  rupena::app::SpacingCells grid;
+  const TextRecord text = Text("ABC", 4, 1, 5, 0);
+  rupena::app::FillSpacingGrid(&text, grid);
+  rupena::app::SetSpacingsBetween(grid, 1.0 / 3);
+  EXPECT_EQ(rupena::app::GridSpacings(grid)[0], 0.333333333333333);  // as the general format writes it
+  EXPECT_EQ(grid.Cell(2, 1), "0.333333333333333");
+  EXPECT_EQ(grid.Cell(3, 1), "0.5");  // the last spacing as it was
 }
 
 }  // namespace

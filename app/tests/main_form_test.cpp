@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/character_layout.h"
 #include "exchange/drawing.h"
 
 namespace {
@@ -25,6 +26,14 @@ class FakeView final : public rupena::app::FormView {
     Log("caption " + std::string(caption));
   }
   void RedrawPickedTextNow() override { Log("redraw label"); }
+  void ShowTextChoices(const std::vector<rupena::app::TextChoice>& choices, std::size_t chosen) override {
+    std::string line = "choices";
+    for (const auto& c : choices) line += " " + c.text + "/" + c.fontName;
+    Log(line + " chosen " + std::to_string(chosen));
+  }
+  void ShowPreview(const rupena::app::Preview& preview) override {
+    Log(preview.hasText ? "preview " + preview.text + " " + preview.length : "preview nothing");
+  }
   void SetStatus(std::string_view caption) override {
     // record whether the output had been written when the status changed
     std::ifstream in(exchange, std::ios::binary);
@@ -105,7 +114,8 @@ TEST_F(Lifecycle, ShownLoadsPlacesFillsAndCountsTheTextsThatStay) {
   EXPECT_EQ(view_.calls,
             (std::vector<std::string>{"move -20,30", "font " + kMsGothic,
                                       "caption " + kNothingPicked, "font Arial", "caption AB",
-                                      "redraw label", "status " + kTwoStay}));
+                                      "redraw label", "choices AB/Arial  /Arial C/Arial chosen 0",
+                                      "status " + kTwoStay, "preview AB 3"}));
   ASSERT_EQ(view_.grid.ColCount(), 3);
   EXPECT_EQ(view_.grid.Cell(2, 0), "B");
 }
@@ -119,7 +129,8 @@ TEST_F(Lifecycle, OnlyDimensionValuesSayWhyAndOkWritesOnlyThePosition) {
   form.OnShown();
   EXPECT_EQ(view_.calls, (std::vector<std::string>{"move 0,0", "font " + kMsGothic,
                                                    "caption " + kNothingPicked,
-                                                   "redraw label", "status " + kDimensionsOnly}));
+                                                   "redraw label", "status " + kDimensionsOnly,
+                                                   "preview nothing"}));
   ASSERT_EQ(view_.grid.ColCount(), 2);
   EXPECT_EQ(view_.grid.Cell(1, 0), "\x81\x40");
   view_.calls.clear();
@@ -133,7 +144,9 @@ TEST_F(Lifecycle, OnlyDimensionValuesSayWhyAndOkWritesOnlyThePosition) {
 TEST_F(Lifecycle, MissingExchangeFileBehavesAsNothingPicked) {
   rupena::app::MainForm form(view_, Exe());
   form.OnShown();
-  EXPECT_EQ(view_.calls.back(), "redraw label");  // and no status
+  EXPECT_EQ(view_.calls, (std::vector<std::string>{"move 0,0", "font " + kMsGothic,
+                                                   "caption " + kNothingPicked, "redraw label",
+                                                   "preview nothing"}));  // and no status
   form.OnOk();
   EXPECT_FALSE(fs::exists(Exchange()));
   EXPECT_EQ(view_.calls.back(), "close");
@@ -214,6 +227,51 @@ TEST_F(Lifecycle, FailedWriteIsReportedAndOkCanBeRetried) {
   EXPECT_EQ(view_.calls.back(), "close");
   EXPECT_NE(ReadAll(Exchange()).find("ch 4.5 0 1 0 \"B"), std::string::npos);  // the cell as it was left
   EXPECT_TRUE(fs::exists(Dat()));
+}
+
+// Choosing another text fills the grid with its characters and default
+// spacings at the slider's width; OK then splits it and writes back the
+// others, the first one included.
+TEST_F(Lifecycle, ChosenTextIsSplitAndTheFirstOneStays) {
+  Host("ch 0 0 1 0 \"AB\r\nch 0 5 1 0 \"CDE\r\n");
+  rupena::app::MainForm form(view_, Exe());
+  form.OnShown();
+  form.OnWidthSliderMoved(50);
+  view_.grid.SetCell(1, 1, "9");
+  view_.calls.clear();
+  form.OnTextChosen(1);
+  EXPECT_EQ(view_.calls, (std::vector<std::string>{"status " + kOneStays, "preview CDE 4.5"}));
+  ASSERT_EQ(view_.grid.ColCount(), 4);
+  EXPECT_EQ(view_.grid.Cell(3, 0), "E");
+  EXPECT_EQ(view_.grid.Cell(1, 1), "0");
+  EXPECT_EQ(view_.grid.ColWidth(3), 50);
+  EXPECT_EQ(view_.grid.ColWidth(0), rupena::app::kHeadingColWidth);
+  form.OnTextChosen(1);  // the same again: nothing to do
+  form.OnTextChosen(2);  // no such text
+  EXPECT_EQ(view_.calls.size(), 2u);
+  form.OnOk();
+  const std::string out = ReadAll(Exchange());
+  const std::size_t split = out.find("ch 0 5 1 0 \"C\r\nch 1.5 5 1 0 \"D\r\nch 3 5 1 0 \"E\r\n");
+  ASSERT_NE(split, std::string::npos) << out;
+  EXPECT_GT(out.find("ch 0 0 1 0 \"AB\r\n"), split);
+}
+
+// A length entered spreads the characters over it; what is no number
+// changes nothing. The preview follows every change.
+TEST_F(Lifecycle, LengthEnteredSpreadsTheCharacters) {
+  Host("ch 0 0 1 0 \"ABC\r\n");
+  rupena::app::MainForm form(view_, Exe());
+  form.OnShown();
+  view_.calls.clear();
+  form.OnLengthEntered("10");  // three characters 1.5 wide: (10 - 4.5) / 2 between them
+  form.OnLengthEntered("abc");
+  view_.grid.SetCell(3, 1, "4");
+  form.OnSpacingsChanged();
+  EXPECT_EQ(view_.calls, (std::vector<std::string>{"preview ABC 10", "preview ABC 10", "preview ABC 10"}));
+  EXPECT_EQ(rupena::app::GridSpacings(view_.grid), (std::vector<double>{2.75, 2.75, 4}));
+  view_.grid.SetCell(1, 1, "0");
+  form.OnSpacingsChanged();
+  EXPECT_EQ(view_.calls.back(), "preview ABC 7.25");
 }
 
 TEST(WriteFailure, MessageNamesTheFileAndTheReason) {

@@ -98,7 +98,8 @@ TEST(ScaleBox, ScalesTheEdgesSoBoxesThatMeetStillMeet) {
 
 // What the window's layout needs of the scaling at every DPI: the status
 // line fills the bottom of the client area, and controls apart at 96 DPI
-// (the grid and the notes, the slider and the notes) never overlap.
+// (the grid and the notes, the slider and the notes, the buttons, the band
+// and the length box) never overlap.
 TEST(ScaleBox, TheMainWindowKeepsItsShapeAtEveryDpi) {
   const auto& l = kMainWindowLayout;
   for (int dpi = 48; dpi <= 480; ++dpi) {
@@ -110,10 +111,14 @@ TEST(ScaleBox, TheMainWindowKeepsItsShapeAtEveryDpi) {
     const LayoutBox slider = ScaleBox(l.widthSlider, dpi);
     const LayoutBox notes = ScaleBox(l.notes, dpi);
     const LayoutBox ok = ScaleBox(l.okButton, dpi);
+    const LayoutBox band = ScaleBox(l.previewBand, dpi);
+    const LayoutBox length = ScaleBox(l.lengthBox, dpi);
     EXPECT_LE(grid.x + grid.width, notes.x);
     EXPECT_LE(slider.x + slider.width, notes.x);
     EXPECT_LE(notes.y + notes.height, ok.y);
-    EXPECT_LE(ok.y + ok.height, status.y);
+    EXPECT_LE(ok.y + ok.height, band.y);
+    EXPECT_LE(band.x + band.width, length.x);
+    EXPECT_LE(band.y + band.height, status.y);
   }
 }
 

@@ -39,8 +39,19 @@ constexpr ControlPlace kControlPlaces[] = {
     {kIdOk, &app::MainWindowLayout::okButton},
     {kIdCancel, &app::MainWindowLayout::cancelButton},
     {kIdNotes, &app::MainWindowLayout::notes},
+    {kIdPreviewBand, &app::MainWindowLayout::previewBand},
+    {kIdLengthLabel, &app::MainWindowLayout::lengthLabel},
+    {kIdLengthBox, &app::MainWindowLayout::lengthBox},
     {kIdStatusLine, &app::MainWindowLayout::statusLine},
 };
+
+// The chooser's field at `dpi`: its place, and the height of it and of
+// each item, a length of its own.
+app::LayoutBox ChooserBox(int dpi) {
+  app::LayoutBox box = app::ScaleBox(kLayout.textChooser, dpi);
+  box.height = app::ScaleForDpi(kLayout.textChooser.height, dpi);
+  return box;
+}
 
 SIZE ClientSize(int dpi) {
   return SIZE{app::ScaleForDpi(kLayout.clientWidth, dpi), app::ScaleForDpi(kLayout.clientHeight, dpi)};
@@ -143,8 +154,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:
       return OnCreate() ? 0 : -1;
     case WM_COMMAND:
-      OnCommand(LOWORD(wParam));
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
+    case WM_MEASUREITEM:
+      OnMeasureItem(static_cast<int>(wParam), *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_DRAWITEM:
+      OnDrawItem(static_cast<int>(wParam), *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
     case WM_HSCROLL:
       OnHScroll(reinterpret_cast<HWND>(lParam));
       return 0;
@@ -201,6 +218,7 @@ bool MainWindow::OnCreate() {
   CreateWidthSlider();
   CreateButtons();
   CreateNotes();
+  CreatePreview();
   CreateStatusLine();
   return spacingGrid_.Handle() != nullptr && widthSlider_ != nullptr;
 }
@@ -235,6 +253,11 @@ void MainWindow::CreatePickedText() {
   pickedTextFace_ = kWindowFontName;
   pickedTextFont_ = MakePickedTextFont(pickedTextFace_);
   pickedText_ = AddControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kIdPickedText);
+  // Hidden until the host hands over more than one text; then it takes the
+  // picked text's place, as wide as the grid below it.
+  const app::LayoutBox chooser = ChooserBox(dpi_);
+  textChooser_.Create(Handle(), kIdTextChooser, chooser.x, chooser.y, chooser.width, chooser.height,
+                      app::ScaleForDpi(kLayout.chooserFontHeight, dpi_));
 }
 
 void MainWindow::CreateSpacingGrid() {
@@ -267,6 +290,19 @@ void MainWindow::CreateNotes() {
   notes_ = AddControl(L"EDIT", notes.c_str(),
                       ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_VSCROLL,
                       kIdNotes, WS_EX_CLIENTEDGE);
+}
+
+// Under the buttons: the band, and beside it the length box named by its
+// label, which is created just before it.
+void MainWindow::CreatePreview() {
+  const app::LayoutBox band = Box(kIdPreviewBand);
+  previewBand_.SetDpi(static_cast<UINT>(dpi_));
+  previewBand_.Create(Handle(), kIdPreviewBand, band.x, band.y, band.width, band.height);
+  lengthLabel_ = AddControl(L"STATIC", L"全長：", SS_LEFT | SS_NOPREFIX, kIdLengthLabel);
+  const app::LayoutBox box = Box(kIdLengthBox);
+  if (lengthBox_.Create(Handle(), kIdLengthBox, box.x, box.y, box.width, box.height)) {
+    SendMessageW(lengthBox_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.Get()), FALSE);
+  }
 }
 
 void MainWindow::CreateStatusLine() {
@@ -342,7 +378,7 @@ void MainWindow::LayOut() {
   if (moves != nullptr) EndDeferWindowPos(moves);
 }
 
-void MainWindow::OnCommand(int id) {
+void MainWindow::OnCommand(int id, int code) {
   switch (id) {
     case kIdOk:
       OnOk();
@@ -351,10 +387,22 @@ void MainWindow::OnCommand(int id) {
       OnCancel();
       break;
     case kIdSpacingGrid:
-      // GN_CELLSCHANGED: the spacings are read on OK; until then nothing
-      // shows them anywhere else.
+      if (code == GN_CELLSCHANGED) form_->OnSpacingsChanged();
+      break;
+    case kIdTextChooser:
+      if (code == CBN_SELCHANGE && textChooser_.Chosen() >= 0) {
+        form_->OnTextChosen(static_cast<std::size_t>(textChooser_.Chosen()));
+      }
       break;
   }
+}
+
+void MainWindow::OnMeasureItem(int id, MEASUREITEMSTRUCT& item) {
+  if (id == kIdTextChooser) textChooser_.MeasureItem(item);
+}
+
+void MainWindow::OnDrawItem(int id, const DRAWITEMSTRUCT& item) {
+  if (id == kIdTextChooser) textChooser_.DrawItem(item);
 }
 
 void MainWindow::OnOk() {
@@ -445,6 +493,10 @@ void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     pickedTextFont_ = std::move(pickedTextFont);
   }
   spacingGrid_.SetDpi(dpi_);
+  previewBand_.SetDpi(static_cast<UINT>(dpi_));
+  const app::LayoutBox chooser = ChooserBox(dpi_);
+  textChooser_.SetSizes(chooser.height, app::ScaleForDpi(kLayout.chooserFontHeight, dpi_));
+  textChooser_.Place(chooser.x, chooser.y, chooser.width);
   SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   SizeToLayout();
@@ -471,6 +523,16 @@ void MainWindow::SetPickedText(std::string_view caption) {
 }
 
 void MainWindow::RedrawPickedTextNow() { RedrawNow(pickedText_); }
+
+void MainWindow::ShowTextChoices(const std::vector<app::TextChoice>& choices, std::size_t chosen) {
+  ShowWindow(pickedText_, SW_HIDE);
+  textChooser_.Show(choices, chosen);
+}
+
+void MainWindow::ShowPreview(const app::Preview& preview) {
+  previewBand_.Show(preview);
+  lengthBox_.Show(preview.length, preview.lengthEditable);
+}
 
 void MainWindow::SetStatus(std::string_view caption) {
   SetWindowTextW(statusLine_, Cp932ToWide(caption).c_str());

@@ -14,8 +14,11 @@
 #include "app/number_input.h"
 #include "app/spacing_grid.h"
 #include "app/window_layout.h"
+#include "app/win32/length_box.h"
+#include "app/win32/preview_band.h"
 #include "app/win32/scoped_gdi.h"
 #include "app/win32/string_grid.h"
+#include "app/win32/text_chooser.h"
 #include "app/win32/window_base.h"
 
 namespace rupena::win32 {
@@ -56,7 +59,9 @@ class MainWindow final : public WindowBase, private app::FormView {
 
   // Window messages.
   bool OnCreate();
-  void OnCommand(int id);
+  void OnCommand(int id, int code);
+  void OnMeasureItem(int id, MEASUREITEMSTRUCT& item);
+  void OnDrawItem(int id, const DRAWITEMSTRUCT& item);
   void OnHScroll(HWND control);
   LRESULT OnCtlColorStatic(HDC dc, HWND control);
   void OnActivate(bool active);
@@ -74,6 +79,7 @@ class MainWindow final : public WindowBase, private app::FormView {
   void CreateWidthSlider();
   void CreateButtons();
   void CreateNotes();
+  void CreatePreview();
   void CreateStatusLine();
   void FitLabelToText(HWND label);
 
@@ -95,6 +101,8 @@ class MainWindow final : public WindowBase, private app::FormView {
   void SetPickedTextFont(std::string_view fontName) override;
   void SetPickedText(std::string_view caption) override;
   void RedrawPickedTextNow() override;
+  void ShowTextChoices(const std::vector<app::TextChoice>& choices, std::size_t chosen) override;
+  void ShowPreview(const app::Preview& preview) override;
   void SetStatus(std::string_view caption) override;
   void ReportWriteFailure(std::string_view fileName, std::error_code reason) override;
   void MoveTo(app::WindowPosition position) override;
@@ -113,6 +121,10 @@ class MainWindow final : public WindowBase, private app::FormView {
   std::wstring pickedTextFace_;
   StringGrid spacingGrid_{app::kSpacingCellRules};
   GridCells gridCells_{spacingGrid_};
+  TextChooser textChooser_;
+  PreviewBand previewBand_;
+  HWND lengthLabel_ = nullptr;
+  LengthBox lengthBox_{[this](std::string_view length) { form_->OnLengthEntered(length); }};
   std::unique_ptr<app::MainForm> form_;
 
   ScopedFont windowFont_;

@@ -22,5 +22,9 @@ inline constexpr int kIdOk = IDOK;
 inline constexpr int kIdCancel = IDCANCEL;
 inline constexpr int kIdNotes = 106;
 inline constexpr int kIdStatusLine = 107;
+inline constexpr int kIdTextChooser = 108;  // in the picked text's place when there are several
+inline constexpr int kIdPreviewBand = 109;
+inline constexpr int kIdLengthLabel = 110;  // "全長：", directly before the box it names
+inline constexpr int kIdLengthBox = 111;
 
 }  // namespace rupena::win32

@@ -273,6 +273,107 @@ TEST_F(Tool, LongTextsAreShownAndWrittenWhole) {
   EXPECT_NE(out.find("ch 9 9 1 0 \"" + other + "\r\n"), std::string::npos);
 }
 
+// A spacing stored in the grid redraws the preview band: the characters
+// after it move.
+TEST_F(Tool, StoredSpacingRedrawsThePreview) {
+  ProgramFolder folder(kTool, L"rupena preview");
+  auto run = StartOnGrid(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  const HWND band = run->Control(kIdPreviewBand);
+  ASSERT_NE(band, nullptr);
+  // The pictures come off the screen: nothing of another window may lie on it.
+  SetForegroundWindow(run->Main());
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == run->Main(); }));
+  UpdateWindow(band);
+  const auto before = TakePicture(band);
+  ASSERT_TRUE(before.has_value());
+  run->TypeChar(L'5');
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(run->Focus()) == L"5"; }));
+  run->TypeKey(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(run->Control(kIdLengthBox)) == L"14"; }));
+  // What reaches the screen may lag behind the window's own drawing.
+  EXPECT_TRUE(WaitUntil([&] {
+    const auto after = TakePicture(band);
+    return after.has_value() && after->pixels != before->pixels;
+  }));
+  run->ClickButton(kIdCancel);
+  ExpectEnds(*run);
+}
+
+// A length typed into the box (full width, as an input method gives it)
+// and Enter spread the characters over it; the window stays, and OK writes
+// what `split --length` writes.
+TEST_F(Tool, LengthEnteredThenOkWritesWhatSplitWrites) {
+  ProgramFolder folder(kTool, L"rupena length");
+  auto run = StartOnGrid(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  const HWND box = run->Control(kIdLengthBox);
+  SendMessageW(box, EM_SETSEL, 0, -1);
+  for (const wchar_t ch : std::wstring(L"２０")) run->PostChar(box, ch);
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(box) == L"２０"; }));
+  run->PostKey(box, VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(box) == L"20"; }));
+  EXPECT_FALSE(run->WaitForExit(std::chrono::milliseconds(200)).has_value());
+  run->ClickButton(kIdOk);
+  ExpectEnds(*run);
+  EXPECT_EQ(ReadFileBytes(folder.Exchange()), CliSplit(kPicked, {L"--length", L"20"}));
+}
+
+// With several texts handed over the label is a drop-down list; choosing
+// the second one with the keyboard and OK writes what `split --text 2`
+// writes: the second split, the first and third written back.
+TEST_F(Tool, SecondTextChosenThenOkWritesWhatSplitWrites) {
+  const std::string host = HostFile({"ch 0 0 1 0 \"XY", "ch 0 9 1 0 \"CDE", "ch 5 5 1 0 \"Z"});
+  ProgramFolder folder(kTool, L"rupena chooser");
+  WriteFileBytes(folder.Exchange(), host);
+  auto run = Start(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  const HWND chooser = run->Control(kIdTextChooser);
+  ASSERT_NE(chooser, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(chooser) != FALSE; }));
+  EXPECT_FALSE(IsWindowVisible(run->Control(kIdPickedText)));
+  EXPECT_EQ(SendMessageW(chooser, CB_GETCOUNT, 0, 0), 3);
+  EXPECT_EQ(SendMessageW(chooser, CB_GETCURSEL, 0, 0), 0);
+  run->PostKey(chooser, VK_DOWN);
+  const HWND grid = run->Control(kIdSpacingGrid);
+  ASSERT_TRUE(WaitUntil([&] { return ColCount(grid) == 4; }));
+  EXPECT_EQ(SendMessageW(chooser, CB_GETCURSEL, 0, 0), 1);
+  run->ClickButton(kIdOk);
+  ExpectEnds(*run);
+  EXPECT_EQ(ReadFileBytes(folder.Exchange()), CliSplit(host, {L"--text", L"2"}));
+}
+
+// The figure a person compares: how long the band takes to redraw a text of
+// 255 characters, asked from this process, against a redraw of the status
+// line, which costs the same round trip and hardly any drawing.
+TEST_F(Tool, PreviewRedrawOf255Characters) {
+  std::string text;
+  for (int i = 0; i < 255; ++i) text += kHiraganaA;
+  ProgramFolder folder(kTool, L"rupena redraw");
+  WriteFileBytes(folder.Exchange(), HostFile({"ch 0 0 1 0 \"" + text}));
+  auto run = Start(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  const auto best = [](HWND window) {
+    double fastest = 1e9;
+    for (int i = 0; i < 20; ++i) {
+      LARGE_INTEGER start, stop, frequency;
+      QueryPerformanceFrequency(&frequency);
+      QueryPerformanceCounter(&start);
+      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+      QueryPerformanceCounter(&stop);
+      fastest = std::min(fastest, 1000.0 * static_cast<double>(stop.QuadPart - start.QuadPart) /
+                                      static_cast<double>(frequency.QuadPart));
+    }
+    return fastest;
+  };
+  const double band = best(run->Control(kIdPreviewBand));
+  const double status = best(run->Control(kIdStatusLine));
+  std::printf("preview redraw of 255 characters, best of 20: %.2f ms (status line: %.2f ms)\n", band, status);
+  EXPECT_EQ(WindowText(run->Control(kIdLengthBox)), L"1274");  // 255 characters 4 wide, 254 gaps of 1
+  run->ClickButton(kIdCancel);
+  ExpectEnds(*run);
+}
+
 TEST_F(Tool, SliderAtFiveNarrowsTheDataColumnsOnly) {
   ProgramFolder folder(kTool, L"rupena slider");
   WriteFileBytes(folder.Exchange(), kPicked);
@@ -407,7 +508,7 @@ void ExpectLayoutAt(const RunningWindow& run, int dpi) {
   RECT client{};
   GetClientRect(run.Main(), &client);
   ExpectNear(client.right, Scaled(487, dpi), "client width");
-  ExpectNear(client.bottom, Scaled(223, dpi), "client height");
+  ExpectNear(client.bottom, Scaled(325, dpi), "client height");
 
   // The layout at 96 DPI; -1: sized to the text.
   struct Place {
@@ -422,7 +523,10 @@ void ExpectLayoutAt(const RunningWindow& run, int dpi) {
       {kIdOk, {72, 168, 193, 193}},
       {kIdCancel, {272, 168, 393, 193}},
       {kIdNotes, {288, 48, 481, 161}},
-      {kIdStatusLine, {0, 199, 487, 223}},
+      {kIdPreviewBand, {8, 200, 388, 296}},
+      {kIdLengthLabel, {396, 204, -1, -1}},
+      {kIdLengthBox, {396, 222, 479, 244}},
+      {kIdStatusLine, {0, 301, 487, 325}},
   };
   for (const Place& p : places) {
     SCOPED_TRACE(p.id);
@@ -439,7 +543,10 @@ void ExpectLayoutAt(const RunningWindow& run, int dpi) {
   struct Label {
     int id;
     int fontHeight;
-  } labels[] = {{kIdPickedTextHeading, 13}, {kIdCellWidthLabel, 13}, {kIdPickedText, 16}};
+  } labels[] = {{kIdPickedTextHeading, 13},
+                {kIdCellWidthLabel, 13},
+                {kIdLengthLabel, 13},
+                {kIdPickedText, 16}};
   for (const Label& label : labels) {
     SCOPED_TRACE(label.id);
     const RECT r = ChildRect(run.Control(label.id));
@@ -458,6 +565,18 @@ void ExpectLayoutAt(const RunningWindow& run, int dpi) {
   }
   const auto row = SendMessageW(grid, GM_GETROWEDGES, 1, 0);
   EXPECT_EQ(static_cast<short>(HIWORD(row)) - static_cast<short>(LOWORD(row)), Scaled(24, dpi));
+}
+
+// Returns once what the screen shows of `window` stops changing: it may
+// lag behind the window's own drawing.
+void WaitForSteadyScreen(HWND window) {
+  std::optional<WindowPicture> before = TakePicture(window);
+  WaitUntil([&] {
+    std::optional<WindowPicture> now = TakePicture(window);
+    const bool steady = now && before && now->pixels == before->pixels;
+    before = std::move(now);
+    return steady;
+  });
 }
 
 // One run of the tool per scale, with the prefix set to it: the layout is
@@ -491,6 +610,10 @@ TEST_P(ToolAtDpi, LaysOutThe96DpiLayoutScaled) {
   EXPECT_EQ(WindowText(run->Control(kIdOk)), L"ＯＫ(&Y)");
   EXPECT_EQ(WindowText(run->Control(kIdCancel)), L"キャンセル(&N)");
   EXPECT_EQ(WindowText(run->Control(kIdStatusLine)), L"　");
+  EXPECT_EQ(WindowText(run->Control(kIdLengthLabel)), L"全長：");
+  // the box is named by its label, the window just before it
+  EXPECT_EQ(GetWindow(run->Control(kIdLengthLabel), GW_HWNDNEXT), run->Control(kIdLengthBox));
+  EXPECT_EQ(WindowText(run->Control(kIdLengthBox)), L"9.5");
   const std::wstring notes = WindowText(run->Control(kIdNotes));
   EXPECT_EQ(notes.substr(0, 11), L"◇特殊文字、制御文字、");
   EXPECT_NE(notes.find(L"\r\n\r\n◆ブロック図形内のもの\r\n"), std::wstring::npos);
@@ -499,8 +622,8 @@ TEST_P(ToolAtDpi, LaysOutThe96DpiLayoutScaled) {
   EXPECT_EQ(SendMessageW(slider, TBM_GETRANGEMIN, 0, 0), 5);
   EXPECT_EQ(SendMessageW(slider, TBM_GETRANGEMAX, 0, 0), 100);
   EXPECT_EQ(SendMessageW(slider, TBM_GETPOS, 0, 0), 32);
-  // tab order: grid, slider, OK, Cancel
-  const int order[] = {kIdSpacingGrid, kIdWidthSlider, kIdOk, kIdCancel, kIdSpacingGrid};
+  // tab order: grid, slider, OK, Cancel, length box
+  const int order[] = {kIdSpacingGrid, kIdWidthSlider, kIdOk, kIdCancel, kIdLengthBox, kIdSpacingGrid};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
     EXPECT_EQ(GetNextDlgTabItem(main, run->Control(order[i]), FALSE), run->Control(order[i + 1]));
   }
@@ -516,6 +639,7 @@ TEST_P(ToolAtDpi, LaysOutThe96DpiLayoutScaled) {
   }
   ASSERT_EQ(SendMessageW(grid, GM_SETCURCELL, 1, 1), TRUE);
   UpdateWindow(grid);
+  WaitForSteadyScreen(main);
   fs::create_directories(kArtifacts);
   const std::wstring picture =
       dpi == 96 ? L"window.bmp" : L"window-" + std::to_wstring(dpi) + L"dpi.bmp";
@@ -593,6 +717,37 @@ TEST_F(Tool, MovedOntoAScreenOfAnotherScaleAndBack) {
   run->ClickButton(kIdOk);
   ExpectEnds(*run);
   EXPECT_EQ(ReadFileBytes(folder.Exchange()), CliSplit(kPicked, {L"--spacing", L"2=7"}));
+}
+
+// The drop-down list of several texts follows the scale as well: opened at
+// 150 % and moved onto a 100 % screen, its field sits where the layout puts
+// it and each item is as high as the scale makes it. (The field's own
+// height is the combo box's: Wine adds a frame of its own choosing to it.)
+TEST_F(Tool, TheTextChooserFollowsTheScale) {
+  const ScopedLogPixels logPixels(144);
+  const std::string host = HostFile({"ch 0 0 1 0 \"XY", "ch 0 9 1 0 \"CDE"});
+  ProgramFolder folder(kTool, L"rupena chooser scale");
+  WriteFileBytes(folder.Exchange(), host);
+  auto run = Start(folder);
+  ASSERT_NE(run->Main(), nullptr);
+  const HWND chooser = run->Control(kIdTextChooser);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(chooser) != FALSE; }));
+  for (const int dpi : {144, 96}) {
+    SCOPED_TRACE(dpi);
+    if (dpi != 144) {
+      const RECT suggested = SuggestedRect(run->Main(), 144, dpi, POINT{0, 0});
+      ASSERT_TRUE(run->SendWithData(run->Main(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), &suggested,
+                                    sizeof suggested));
+    }
+    ExpectLayoutAt(*run, dpi);
+    const RECT field = ChildRect(chooser);
+    ExpectNear(field.left, Scaled(8, dpi), "left");
+    ExpectNear(field.top, Scaled(27, dpi), "top");
+    ExpectNear(field.right, Scaled(281, dpi), "right");
+    EXPECT_EQ(SendMessageW(chooser, CB_GETITEMHEIGHT, 0, 0), Scaled(14, dpi));
+  }
+  run->ClickButton(kIdCancel);
+  ExpectEnds(*run);
 }
 
 TEST_F(Tool, JapaneseFolderWithBlanks) {

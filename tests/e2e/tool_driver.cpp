@@ -213,41 +213,54 @@ RECT ChildRect(HWND child) {
   return r;
 }
 
-bool SaveWindowBitmap(HWND hwnd, const fs::path& path) {
+std::optional<WindowPicture> TakePicture(HWND hwnd) {
   RECT r{};
-  if (!GetWindowRect(hwnd, &r)) return false;
-  const int width = r.right - r.left;
-  const int height = r.bottom - r.top;
+  if (!GetWindowRect(hwnd, &r)) return std::nullopt;
+  WindowPicture picture;
+  picture.width = r.right - r.left;
+  picture.height = r.bottom - r.top;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, picture.width, picture.height);
   HGDIOBJ old = SelectObject(memory, bitmap);
-  const bool copied = BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) != 0;
+  const bool copied = BitBlt(memory, 0, 0, picture.width, picture.height, screen, r.left, r.top, SRCCOPY) != 0;
   SelectObject(memory, old);
 
   BITMAPINFOHEADER info{};
   info.biSize = sizeof info;
-  info.biWidth = width;
-  info.biHeight = height;
+  info.biWidth = picture.width;
+  info.biHeight = picture.height;
   info.biPlanes = 1;
   info.biBitCount = 24;
   info.biCompression = BI_RGB;
-  const auto stride = static_cast<std::size_t>((width * 3 + 3) & ~3);
-  std::vector<char> pixels(stride * static_cast<std::size_t>(height));
-  const bool read = GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
+  const auto stride = static_cast<std::size_t>((picture.width * 3 + 3) & ~3);
+  picture.pixels.resize(stride * static_cast<std::size_t>(picture.height));
+  const bool read = GetDIBits(memory, bitmap, 0, static_cast<UINT>(picture.height), picture.pixels.data(),
                               reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) != 0;
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
-  if (!copied || !read) return false;
+  if (!copied || !read) return std::nullopt;
+  return picture;
+}
 
+bool SaveWindowBitmap(HWND hwnd, const fs::path& path) {
+  const std::optional<WindowPicture> picture = TakePicture(hwnd);
+  if (!picture) return false;
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = picture->width;
+  info.biHeight = picture->height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
   BITMAPFILEHEADER file{};
   file.bfType = 0x4D42;
   file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = static_cast<DWORD>(file.bfOffBits + pixels.size());
+  file.bfSize = static_cast<DWORD>(file.bfOffBits + picture->pixels.size());
   std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
   bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
-  bytes.append(pixels.data(), pixels.size());
+  bytes.append(picture->pixels.data(), picture->pixels.size());
   WriteFileBytes(path, bytes);
   return true;
 }

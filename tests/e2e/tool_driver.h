@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rupena::e2e {
 
@@ -99,6 +100,13 @@ bool WaitUntil(F&& condition, std::chrono::milliseconds timeout = std::chrono::s
 std::wstring WindowText(HWND hwnd);
 // A child's rectangle in its parent's client coordinates.
 RECT ChildRect(HWND child);
+// The window as it is on screen: 24-bit pixels, bottom row first.
+struct WindowPicture {
+  int width = 0;
+  int height = 0;
+  std::vector<char> pixels;
+};
+std::optional<WindowPicture> TakePicture(HWND hwnd);
 // Saves the window as it is on screen as a 24-bit BMP.
 bool SaveWindowBitmap(HWND hwnd, const std::filesystem::path& path);
 

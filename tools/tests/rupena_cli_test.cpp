@@ -143,6 +143,11 @@ TEST_F(CliProgram, ExitCodesAndMessages) {
       {"column 0", "split " + Quoted(text) + " --spacing 0=1", 2, "usage:"},
       {"spacing without =", "split " + Quoted(text) + " --spacing 1", 2, "usage:"},
       {"unknown option", "split " + Quoted(text) + " --fast", 2, "usage:"},
+      {"a text beyond the last", "split " + Quoted(text) + " --text 2", 2, "no text 2"},
+      {"text 0", "grid " + Quoted(text) + " --text 0", 2, "usage:"},
+      {"a length and spacings", "split " + Quoted(text) + " --length 5 --spacing 1=1", 2, "usage:"},
+      {"a length that is no number", "grid " + Quoted(text) + " --length abc", 2, "usage:"},
+      {"-o for grid", "grid " + Quoted(text) + " -o x", 2, "usage:"},
       {"dump of a missing file", "dump " + Quoted(missing), 1,
        "cannot read " + missing.string() + ": " + noSuchFile},
       {"grid of a missing file", "grid " + Quoted(missing), 1, "cannot read"},
@@ -168,6 +173,36 @@ TEST_F(CliProgram, ExitCodesAndMessages) {
   EXPECT_EQ(ReadAll(text), "ch 0 0 1 0 \"AB\r\n");
   EXPECT_EQ(ReadAll(noText), "hq\r\nci 0 0 1\r\n");
   EXPECT_EQ(ReadAll(readOnly), "old");
+}
+
+// --text N splits the Nth text and writes back every other, the first
+// included, in the order they came; grid shows the Nth.
+TEST_F(CliProgram, TextOptionChoosesTheTextToSplit) {
+  const fs::path host = Host("ch 0 0 1 0 \"AB\r\nch 0 5 1 0 \"CD\r\nch 0 9 1 0 \"EF\r\n");
+  EXPECT_EQ(RunCli("grid " + Quoted(host) + " --text 3").out, "1\tE\t0\n2\tF\t0\n");
+  ASSERT_EQ(RunCli("split " + Quoted(host) + " --text 2").code, 0);
+  const std::string out = ReadAll(host);
+  const std::size_t c = out.find("ch 0 5 1 0 \"C\r\nch 1.5 5 1 0 \"D\r\n");
+  const std::size_t ab = out.find("ch 0 0 1 0 \"AB\r\n");
+  const std::size_t ef = out.find("ch 0 9 1 0 \"EF\r\n");
+  ASSERT_NE(c, std::string::npos) << out;
+  ASSERT_NE(ab, std::string::npos) << out;
+  ASSERT_NE(ef, std::string::npos) << out;
+  EXPECT_LT(c, ab);
+  EXPECT_LT(ab, ef);
+}
+
+// --length L spreads the characters over L: every spacing between them one
+// value, written as the window's cells hold it; the last one as it was.
+TEST_F(CliProgram, LengthOptionSpreadsTheCharacters) {
+  // 工事名称 at text type 3, 4 wide: (30 - 16) / 3 between characters
+  const fs::path host = Host("hcw 3 3 4 3 3 3 3 3 3 3\r\nhcd 0 0 1 0 0 0 0 0 0 0\r\ncn3\r\n"
+                             "ch 0 0 1 0 \"\x8d\x48\x8e\x96\x96\xbc\x8f\xcc\r\n");
+  EXPECT_EQ(RunCli("grid " + Quoted(host) + " --length \xef\xbc\x93\xef\xbc\x90").out,  // ３０
+            "1\t\x8d\x48\t4.66666666666667\n2\t\x8e\x96\t4.66666666666667\n"
+            "3\t\x96\xbc\t4.66666666666667\n4\t\x8f\xcc\t1\n");
+  ASSERT_EQ(RunCli("split " + Quoted(host) + " --length 30").code, 0);
+  EXPECT_NE(ReadAll(host).find("\r\nch 26 0 1 0 \"\x8f\xcc\r\n"), std::string::npos) << ReadAll(host);
 }
 
 // A spacing typed with full-width digits reads as the window reads it.
