@@ -178,7 +178,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kGetDpiScaledSize:
       return OnGetDpiScaledSize(LOWORD(wParam), reinterpret_cast<SIZE*>(lParam)) ? TRUE : FALSE;
     case WM_DPICHANGED:
-      OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_CLOSE:
       OnClose();
@@ -474,7 +474,8 @@ bool MainWindow::OnGetDpiScaledSize(int dpi, SIZE* size) const {
 // Moved onto a screen of another scale (or the scale was changed): the
 // place Windows suggests, the same layout at the new DPI, fonts made anew.
 // The grid keeps its cells, its selection and the cell being typed into.
-void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+// Without a suggestion the window keeps its place.
+void MainWindow::OnDpiChanged(int dpi, const RECT* suggested) {
   if (dpi <= 0) return;
   dpi_ = dpi;
   ScopedFont windowFont = MakeWindowFont();
@@ -497,8 +498,11 @@ void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
   const app::LayoutBox chooser = ChooserBox(dpi_);
   textChooser_.SetSizes(chooser.height, app::ScaleForDpi(kLayout.chooserFontHeight, dpi_));
   textChooser_.Place(chooser.x, chooser.y, chooser.width);
-  SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (suggested != nullptr) {
+    SetWindowPos(Handle(), nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   SizeToLayout();
   LayOut();
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);

@@ -69,7 +69,7 @@ class MainWindow final : public WindowBase, private app::FormView {
   void OnClose();
   void OnDestroy();
   bool OnGetDpiScaledSize(int dpi, SIZE* size) const;
-  void OnDpiChanged(int dpi, const RECT& suggested);
+  void OnDpiChanged(int dpi, const RECT* suggested);
 
   // Controls, in tab order, each at its box at the window's DPI.
   HWND AddControl(const wchar_t* className, const wchar_t* text, DWORD style, int id,
