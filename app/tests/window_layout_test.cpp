@@ -136,28 +136,18 @@ GridLayout Applied(const GridLengths& lengths, int dpi) {
   return layout;
 }
 
-TEST(GridLengths, AFreshGridIsAsAFreshLayoutAt96DpiAndScaledElsewhere) {
-  const GridLengths lengths;
-  const GridLayout fresh;
-  const GridLayout at96 = Applied(lengths, 96);
-  EXPECT_EQ(Widths(at96), Widths(fresh));
-  EXPECT_EQ(at96.RowHeight(), fresh.RowHeight());
-  const GridLayout at150 = Applied(lengths, 144);
-  EXPECT_EQ(at150.RowHeight(), ScaleForDpi(fresh.RowHeight(), 144));
-  EXPECT_EQ(at150.DefaultColWidth(), ScaleForDpi(fresh.DefaultColWidth(), 144));
-  EXPECT_EQ(Widths(at150), std::vector<int>(2, ScaleForDpi(fresh.DefaultColWidth(), 144)));
-}
-
-// The slider speaks 96-DPI widths: the grid looks the same on every screen.
-TEST(GridLengths, SliderWidthsFollowTheScale) {
+// The slider speaks 96-DPI widths: the grid looks the same on every screen,
+// its rows (a fresh layout's height at 96 DPI) too.
+TEST(GridLengths, SliderWidthsAndRowsFollowTheScale) {
   struct Case {
     int dpi;
     std::vector<int> widths;
+    int rowHeight;
   } cases[] = {
-      {96, {64, 5, 5, 5}},
-      {120, {80, 6, 6, 6}},
-      {144, {96, 8, 8, 8}},
-      {192, {128, 10, 10, 10}},
+      {96, {64, 5, 5, 5}, 24},
+      {120, {80, 6, 6, 6}, 30},
+      {144, {96, 8, 8, 8}, 36},
+      {192, {128, 10, 10, 10}, 48},
   };
   GridLengths lengths;
   lengths.SetColCount(4);
@@ -165,7 +155,9 @@ TEST(GridLengths, SliderWidthsFollowTheScale) {
   lengths.SetColWidth(0, {64, 96});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.dpi);
-    EXPECT_EQ(Widths(Applied(lengths, c.dpi)), c.widths);
+    const GridLayout layout = Applied(lengths, c.dpi);
+    EXPECT_EQ(Widths(layout), c.widths);
+    EXPECT_EQ(layout.RowHeight(), c.rowHeight);
   }
 }
 
@@ -207,15 +199,6 @@ TEST(GridLengths, NewColumnsTakeTheDefaultAndSettersIgnoreMissingColumns) {
   EXPECT_EQ(Widths(Applied(lengths, 192)), (std::vector<int>{80, 20, 80, 80}));
   lengths.SetColCount(0);
   EXPECT_EQ(lengths.ColCount(), 0);
-}
-
-TEST(GridLengths, WidthsPastTheLayoutsLimitAreClamped) {
-  GridLengths lengths;
-  lengths.SetColWidth(1, {GridLayout::kMaxColWidth, 96});
-  lengths.SetRowHeight({GridLayout::kMaxRowHeight, 96});
-  const GridLayout layout = Applied(lengths, 192);
-  EXPECT_EQ(layout.ColWidth(1), GridLayout::kMaxColWidth);
-  EXPECT_EQ(layout.RowHeight(), GridLayout::kMaxRowHeight);
 }
 
 // A text of the most characters a grid holds, with a few borders dragged
