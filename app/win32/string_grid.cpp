@@ -138,11 +138,11 @@ std::string StringGrid::CellBytes(int col, int row) const { return cells_.Bytes(
 
 std::wstring StringGrid::CellText(int col, int row) const { return cells_.Text(col, row); }
 
-void StringGrid::SetColWidth(int col, int width) { SetLength(col, {width, app::kLayoutDpi}); }
+void StringGrid::SetColWidth(int col, int width) { SetColLength(col, {width, app::kLayoutDpi}); }
 
-void StringGrid::SetColPixelWidth(int col, int width) { SetLength(col, {width, dpi_}); }
+void StringGrid::SetColPixelWidth(int col, int width) { SetColLength(col, {width, dpi_}); }
 
-void StringGrid::SetLength(int col, app::DpiLength width) {
+void StringGrid::SetColLength(int col, app::DpiLength width) {
   if (col < 0 || col >= ColCount()) return;
   lengths_.SetColWidth(col, width);
   const int pixels = std::clamp(width.At(dpi_), 0, kMaxColWidth);

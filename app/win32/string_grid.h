@@ -137,7 +137,7 @@ class StringGrid final : public WindowBase, private CellEditor::Grid {
   LRESULT OnSetColWidth(int col, int width);
   // A width in pixels at the current DPI, as the user drags it.
   void SetColPixelWidth(int col, int width);
-  void SetLength(int col, app::DpiLength width);
+  void SetColLength(int col, app::DpiLength width);
   int TextIndent() const noexcept;
   LRESULT OnSetCurCell(int col, int row);
   void AfterCountChange();
