@@ -46,7 +46,13 @@ std::error_code ExchangeReader::ReadFile(const std::filesystem::path& path) noex
       return errno != 0 ? std::error_code(errno, std::generic_category())
                         : std::make_error_code(std::errc::io_error);
     }
-    LineSource source(*in.rdbuf());
+    // A file smaller than a chunk is asked for in one read of its own size:
+    // under Wine a read into a megabyte of room costs milliseconds however
+    // few bytes come back, and the tool starts on files of a few hundred.
+    const std::size_t chunk = sizeKnown && expected < LineSource::kChunk
+                                  ? static_cast<std::size_t>(expected) + 1
+                                  : LineSource::kChunk;
+    LineSource source(*in.rdbuf(), chunk);
     if (!ReadLines(source)) return std::make_error_code(std::errc::not_enough_memory);
     // The stream reports a read error like an end of file; a file that
     // yields fewer bytes than it holds was not read to its end.
