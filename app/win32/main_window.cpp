@@ -253,11 +253,11 @@ void MainWindow::CreatePickedText() {
   pickedTextFace_ = kWindowFontName;
   pickedTextFont_ = MakePickedTextFont(pickedTextFace_);
   pickedText_ = AddControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kIdPickedText);
-  // Hidden until the host hands over more than one text; then it takes the
-  // picked text's place, as wide as the grid below it.
+  // Shown only when the host hands over more than one text; then it takes
+  // the picked text's place, as wide as the grid below it.
   const app::LayoutBox chooser = ChooserBox(dpi_);
-  textChooser_.Create(Handle(), kIdTextChooser, chooser.x, chooser.y, chooser.width, chooser.height,
-                      app::ScaleForDpi(kLayout.chooserFontHeight, dpi_));
+  textChooser_.Prepare(Handle(), kIdTextChooser, pickedText_, chooser.x, chooser.y, chooser.width,
+                       chooser.height, app::ScaleForDpi(kLayout.chooserFontHeight, dpi_));
 }
 
 void MainWindow::CreateSpacingGrid() {

@@ -28,21 +28,36 @@ TextChooser::~TextChooser() {
   if (combo_ != nullptr) DestroyWindow(combo_);
 }
 
-bool TextChooser::Create(HWND parent, int id, int x, int y, int width, int itemHeight, int fontHeight) {
+void TextChooser::Prepare(HWND parent, int id, HWND previous, int x, int y, int width,
+                          int itemHeight, int fontHeight) {
+  parent_ = parent;
+  id_ = id;
+  previous_ = previous;
+  x_ = x;
+  y_ = y;
+  width_ = width;
   itemHeight_ = itemHeight;
   fontHeight_ = fontHeight;
+}
+
+bool TextChooser::MakeCombo() {
+  if (combo_ != nullptr) return true;
   // The field is as high as an item and its frame.
   combo_ = CreateWindowExW(0, L"COMBOBOX", L"",
                            WS_CHILD | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED |
                                CBS_HASSTRINGS,
-                           x, y, width, itemHeight * kItemsListed, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
-  return combo_ != nullptr;
+                           x_, y_, width_, itemHeight_ * kItemsListed, parent_,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)),
+                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent_, GWLP_HINSTANCE)), nullptr);
+  if (combo_ == nullptr) return false;
+  // Made last, it would come last in the tab order and be read without
+  // the label that names it.
+  SetWindowPos(combo_, previous_, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return true;
 }
 
 void TextChooser::Show(const std::vector<app::TextChoice>& choices, std::size_t chosen) {
-  if (combo_ == nullptr) return;
+  if (!MakeCombo()) return;
   texts_.clear();
   faces_.clear();
   SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
@@ -70,6 +85,9 @@ void TextChooser::SetSizes(int itemHeight, int fontHeight) {
 }
 
 void TextChooser::Place(int x, int y, int width) {
+  x_ = x;
+  y_ = y;
+  width_ = width;
   if (combo_ == nullptr) return;
   SetWindowPos(combo_, nullptr, x, y, width, itemHeight_ * kItemsListed, SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -23,12 +23,19 @@ class TextChooser {
   TextChooser& operator=(const TextChooser&) = delete;
   ~TextChooser();
 
-  // A hidden drop-down list child of `parent`; `itemHeight` is the height
-  // of its field and of each item, `fontHeight` that of their lettering.
-  bool Create(HWND parent, int id, int x, int y, int width, int itemHeight, int fontHeight);
+  // Where the list will go: a child of `parent` at (x, y), `width` wide,
+  // just after `previous` in the tab and reading order; `itemHeight` is the
+  // height of its field and of each item, `fontHeight` that of their
+  // lettering. The ComboBox itself is made by the first Show: most runs
+  // hand over a single text, and under Wine a ComboBox with its list costs
+  // a third of what all the other controls together cost to make.
+  void Prepare(HWND parent, int id, HWND previous, int x, int y, int width, int itemHeight,
+               int fontHeight);
+  // The ComboBox once shown, null before.
   HWND Handle() const noexcept { return combo_; }
 
-  // Lists the choices, `chosen` chosen, and shows the list.
+  // Lists the choices, `chosen` chosen, and shows the list, made now if it
+  // was not yet.
   void Show(const std::vector<app::TextChoice>& choices, std::size_t chosen);
   // The choice the list shows, or -1 when none.
   int Chosen() const noexcept;
@@ -44,7 +51,14 @@ class TextChooser {
 
  private:
   void MakeFonts();
+  bool MakeCombo();
 
+  HWND parent_ = nullptr;
+  int id_ = 0;
+  HWND previous_ = nullptr;
+  int x_ = 0;
+  int y_ = 0;
+  int width_ = 0;
   HWND combo_ = nullptr;
   int itemHeight_ = 0;
   int fontHeight_ = 0;

@@ -332,6 +332,9 @@ TEST_F(Tool, SecondTextChosenThenOkWritesWhatSplitWrites) {
   ASSERT_NE(chooser, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(chooser) != FALSE; }));
   EXPECT_FALSE(IsWindowVisible(run->Control(kIdPickedText)));
+  // in the picked text's place among the windows too, so that it is read
+  // after the heading that names it
+  EXPECT_EQ(GetWindow(chooser, GW_HWNDPREV), run->Control(kIdPickedText));
   EXPECT_EQ(SendMessageW(chooser, CB_GETCOUNT, 0, 0), 3);
   EXPECT_EQ(SendMessageW(chooser, CB_GETCURSEL, 0, 0), 0);
   run->PostKey(chooser, VK_DOWN);
