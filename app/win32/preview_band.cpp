@@ -94,21 +94,7 @@ SIZE PreviewBand::ClientSize() const noexcept {
 }
 
 void PreviewBand::OnPaint() {
-  ScopedPaint paint = BeginPaintScoped(Handle());
-  if (!paint) return;
-  const HDC screen = paint.Get().paint.hdc;
-  const SIZE size = ClientSize();
-  if (size.cx <= 0 || size.cy <= 0) return;
-  // Off screen first, so that a redraw on every keystroke does not flicker.
-  ScopedMemoryDc memory(CreateCompatibleDC(screen));
-  ScopedBitmap bitmap(memory ? CreateCompatibleBitmap(screen, size.cx, size.cy) : nullptr);
-  if (!bitmap) {
-    Paint(screen, size);
-    return;
-  }
-  const ScopedSelection selected = SelectScoped(memory.Get(), bitmap.Get());
-  Paint(memory.Get(), size);
-  BitBlt(screen, 0, 0, size.cx, size.cy, memory.Get(), 0, 0, SRCCOPY);
+  PaintOffScreen(Handle(), ClientSize(), [this](HDC dc, SIZE size) { Paint(dc, size); });
 }
 
 void PreviewBand::OnPrintClient(HDC dc) {

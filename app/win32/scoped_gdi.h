@@ -132,4 +132,25 @@ inline ScopedWindowDc GetDcScoped(HWND window) noexcept {
   return ScopedWindowDc(WindowDc{window, GetDC(window)});
 }
 
+// Answers WM_PAINT for a window that draws its whole client area, `size`,
+// with `paint(dc, size)`: off screen first and copied in one go, so that a
+// redraw on every keystroke or drag does not flicker; straight onto the
+// screen when no memory bitmap can be had.
+template <typename Paint>
+void PaintOffScreen(HWND window, SIZE size, Paint&& paint) {
+  const ScopedPaint painting = BeginPaintScoped(window);
+  if (!painting) return;
+  const HDC screen = painting.Get().paint.hdc;
+  if (size.cx <= 0 || size.cy <= 0) return;
+  const ScopedMemoryDc memory(CreateCompatibleDC(screen));
+  const ScopedBitmap bitmap(memory ? CreateCompatibleBitmap(screen, size.cx, size.cy) : nullptr);
+  if (!bitmap) {
+    paint(screen, size);
+    return;
+  }
+  const ScopedSelection selected = SelectScoped(memory.Get(), bitmap.Get());
+  paint(memory.Get(), size);
+  BitBlt(screen, 0, 0, size.cx, size.cy, memory.Get(), 0, 0, SRCCOPY);
+}
+
 }  // namespace rupena::win32

@@ -20,22 +20,7 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 }  // namespace
 
 void StringGrid::OnPaint() {
-  ScopedPaint paint = BeginPaintScoped(Handle());
-  if (!paint) return;
-  const HDC screen = paint.Get().paint.hdc;
-  const SIZE size = ClientSize();
-  if (size.cx <= 0 || size.cy <= 0) return;
-  // Drawn off screen first: cells fill their background and then their text,
-  // which would flicker while a column border is dragged.
-  ScopedMemoryDc memory(CreateCompatibleDC(screen));
-  ScopedBitmap bitmap(memory ? CreateCompatibleBitmap(screen, size.cx, size.cy) : nullptr);
-  if (!bitmap) {
-    Paint(screen, size);
-    return;
-  }
-  const ScopedSelection selected = SelectScoped(memory.Get(), bitmap.Get());
-  Paint(memory.Get(), size);
-  BitBlt(screen, 0, 0, size.cx, size.cy, memory.Get(), 0, 0, SRCCOPY);
+  PaintOffScreen(Handle(), ClientSize(), [this](HDC dc, SIZE size) { Paint(dc, size); });
 }
 
 void StringGrid::OnPrintClient(HDC dc) {
